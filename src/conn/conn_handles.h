@@ -1,0 +1,71 @@
+// Records of the connection-side handle kinds: server, session, service
+// context, transaction, session pool and LOB locator.
+#pragma once
+#include <libpq-fe.h>
+
+#include "env/handles.h"
+
+struct OCIServer : OCIHandle {
+    bool attached;
+    char *connectString;
+    sb4 connectStringLength;
+    char *host;
+    char *port;
+    char *dbname;
+    char *uri;
+    PGconn *conn;
+    bool nonBlocking;
+    bool stmtLevelTx;
+    ub4 holdMode;
+    ub4 mode5003;
+    ub4 defaultParams;
+};
+
+struct OCISession : OCIHandle {
+    char *username;
+    char *password;
+    char *module;
+    List *contexts;  // ContextEntry*, OCIContextSetValue on this session
+};
+
+struct OCITrans;
+struct OCISvcCtx : OCIHandle {
+    OCIServer *server;
+    OCISession *session;
+    OCITrans *trans;
+    bool stmtCacheEnabled;
+    List *stmts;  // cached statements
+};
+
+struct OCITrans : OCIHandle {
+    XID *xid;
+    char *name;
+    ub4 timeout;
+};
+
+struct OCISPool : OCIHandle {
+    char *poolName;
+};
+
+struct OCILobLocator : OCIHandle {
+    ub4 lobOid;
+    sb4 fd;
+    ub1 isOpen;
+};
+
+OCIServer *Alloc_OCIServer();
+void Free_OCIServer(OCIServer *server);
+OCISession *Alloc_OCISession();
+void Free_OCISession(OCISession *session);
+OCISvcCtx *Alloc_OCISvcCtx();
+void Free_OCISvcCtx(OCISvcCtx *svchp);
+OCITrans *Alloc_OCITrans();
+void Free_OCITrans(OCITrans *trans);
+OCISPool *Alloc_OCISPool();
+void Free_OCISPool(OCISPool *pool);
+OCILobLocator *Alloc_OCILobLocator();
+void Free_OCILobLocator(OCILobLocator *lob);
+
+// Resets the open-cursor state of every statement of `env` that ran on
+// `server` and unlinks service contexts from it (the connection is going).
+void markCursorsClosed(OCIEnv *env, OCIServer *server);

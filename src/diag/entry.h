@@ -1,0 +1,98 @@
+// The one shape every exported entry point takes.
+//
+// An entry point checks its handles itself (the rules differ per call), then
+// hands its work to RunEntry, which
+//   traces the call and its arguments,
+//   runs the entry and replace user callbacks of its function code,
+//   clears the error handle the call reports into,
+//   runs the work (out-of-memory and any other exception become records),
+//   runs the exit callbacks unless the work failed,
+//   traces and returns the status.
+//
+// The status the callbacks see starts at OCI_SUCCESS; when the work succeeds
+// the call returns that status, so a callback may change a success into its
+// own result. A failing work result is returned as it is.
+#pragma once
+#include <type_traits>
+#include <utility>
+
+#include "diag/errors.h"
+#include "diag/trace.h"
+#include "diag/ucb.h"
+
+// Expands to the argument names as one text followed by the arguments.
+#define OCI_ARGS(...) #__VA_ARGS__, __VA_ARGS__
+
+struct EntryInfo {
+    const char *name;  // exported name, for the trace
+    ub4 fcode;         // OCI function code of the callbacks, 0 for none
+};
+
+namespace entry_detail {
+void TraceCallStart(const char *name);
+void TraceArgPointer(const char *&names, const void *value);
+void TraceArgSigned(const char *&names, long long value);
+void TraceArgUnsigned(const char *&names, unsigned long long value);
+sword TraceReturn(sword status);
+// Runs `work` and turns an escaping exception into a record on `report`.
+sword Guarded(OCIError *report, sword (*thunk)(void *), void *work);
+
+template <class T> void TraceArg(const char *&names, T value) {
+    static_assert(std::is_scalar<T>::value, "entry point arguments are scalars");
+    if constexpr (std::is_pointer<T>::value || std::is_null_pointer<T>::value)
+        TraceArgPointer(names, reinterpret_cast<const void *>(value));
+    else if constexpr (std::is_signed<T>::value)
+        TraceArgSigned(names, static_cast<long long>(value));
+    else
+        TraceArgUnsigned(names, static_cast<unsigned long long>(value));
+}
+inline bool ArgsTraced() { return OCI2PQ_TRACE_LEVEL >= 4 && oci_debug_log != nullptr; }
+
+// Arguments travel to the callbacks through `...`, where small integers are
+// promoted; pass them promoted explicitly so the va_list matches.
+template <class T> auto PromoteArg(T v) {
+    if constexpr (std::is_integral<T>::value && sizeof(T) < sizeof(int)) return static_cast<int>(v);
+    else return v;
+}
+}  // namespace entry_detail
+
+template <class Work, class... Args>
+sword RunEntry(const EntryInfo &info, OCIEnv *env, OCIError *errhp, Work &&work,
+               const char *argNames, Args... args) {
+    using namespace entry_detail;
+    TraceCallStart(info.name);
+    if (ArgsTraced()) {
+        const char *names = argNames;
+        (TraceArg(names, args), ...);
+        (void)names;
+    }
+    sword status = OCI_SUCCESS;
+    const bool ucbs = env != nullptr && info.fcode != 0 && info.fcode < kUcbSlots;
+    if (ucbs) {
+        o2pTrace(4, "BEFORE PerformEntryUcbs\n");
+        PerformEntryUcbs(env->ucbEntry[info.fcode], &status, PromoteArg(args)...);
+        o2pTrace(4, "BEFORE PerformReplaceUcbs\n");
+        PerformReplaceUcbs(env, &status, info.fcode, PromoteArg(args)...);
+    }
+    ClearErrorHandle(errhp);
+    OCIError *report = errhp != nullptr ? errhp : (env != nullptr ? env->errhp : nullptr);
+    using W = std::remove_reference_t<Work>;
+    sword rc = Guarded(report, [](void *w) -> sword { return (*static_cast<W *>(w))(); },
+                       static_cast<void *>(&work));
+    if (rc != OCI_ERROR && rc != OCI_INVALID_HANDLE) {
+        if (ucbs) {
+            o2pTrace(4, "BEFORE PerformExitUcbs\n");
+            PerformExitUcbs(env->ucbExit[info.fcode], &status, PromoteArg(args)...);
+        }
+        if (rc == OCI_SUCCESS) rc = status;
+    }
+    return TraceReturn(rc);
+}
+
+// Entry points without arguments worth tracing or forwarding.
+template <class Work>
+sword RunEntry(const EntryInfo &info, OCIEnv *env, OCIError *errhp, Work &&work) {
+    return RunEntry(info, env, errhp, std::forward<Work>(work), "");
+}
+
+#define OCI_EXPORT extern "C" __attribute__((visibility("default")))

@@ -1,0 +1,69 @@
+// The message catalogue and the SQLSTATE map as data.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "diag/catalogue.h"
+#include "diag/errors.h"
+
+namespace {
+
+TEST(Catalogue, HoldsExactlyTheKnownNumbersInOrder) {
+    EXPECT_EQ(o2pErrorCatalogueSize(), 154);
+    int found = 0;
+    for (ub4 n = 0; n < 100000; n++) {
+        const char *text = o2pRawErrorText(n);
+        if (text == nullptr) continue;
+        found++;
+        const std::string s(text);
+        // Every prefixed text carries its own number: five digits (2112 has four).
+        if (s.rfind("VOSKARI-", 0) == 0) {
+            const std::string digits = s.substr(8, s.find(':') - 8);
+            EXPECT_EQ(std::stoul(digits), n) << s;
+        }
+    }
+    // Binary search finds every entry only when the table is sorted.
+    EXPECT_EQ(found, 154);
+}
+
+TEST(Catalogue, TextsAreExact) {
+    EXPECT_STREQ(o2pGetErrorText(942), "VOSKARI-00942: table or view does not exist");
+    EXPECT_STREQ(o2pGetErrorText(943), "UNKNOWN ERROR CODE");
+    EXPECT_STREQ(o2pGetErrorText(54), "resource busy - lock timeout");
+    EXPECT_STREQ(o2pGetErrorText(2112), "VOSKARI-2112: returns too many rows");
+    EXPECT_STREQ(o2pGetErrorText(1), "VOSKARI-00001: unique constraint (%s.%s) violated");
+    EXPECT_STREQ(o2pGetErrorText(12154),
+                 "VOSKARI-12154: TNS:could not resolve the connect identifier specified \n");
+    EXPECT_STREQ(o2pGetErrorText(82100), "out of memory");
+    EXPECT_STREQ(o2pGetErrorText(30475), "VOSKARI-30475: unsupported feature: %s");
+    EXPECT_STREQ(o2pGetErrorText(0), "UNKNOWN ERROR CODE");
+    // No range fallback: the neighbours of a known number are unknown.
+    EXPECT_STREQ(o2pGetErrorText(24317), "UNKNOWN ERROR CODE");
+    EXPECT_STREQ(o2pGetErrorText(0xFFFFFFFFu), "UNKNOWN ERROR CODE");
+}
+
+TEST(SqlStateMap, PackingAndLookup) {
+    EXPECT_EQ(PackSqlState("08P01"), 16908800u);
+    EXPECT_EQ(MapSqlStateToOciError("42P01"), 942);
+    EXPECT_EQ(MapSqlStateToOciError("02000"), 1403);
+    EXPECT_EQ(MapSqlStateToOciError("0A000"), 3001);
+    EXPECT_EQ(MapSqlStateToOciError("P0003"), 1422);
+    EXPECT_EQ(MapSqlStateToOciError("53200"), 82100);
+    EXPECT_EQ(MapSqlStateToOciError("23502"), 0);  // known, without an OCI number
+    EXPECT_EQ(MapSqlStateToOciError("XX000"), 0);  // unknown
+    EXPECT_EQ(MapSqlStateToOciError(nullptr), 0);
+}
+
+TEST(SqlStateMap, FirstUseFromManyThreadsAgrees) {
+    std::vector<std::thread> threads;
+    std::vector<sb4> results(8);
+    for (int i = 0; i < 8; i++)
+        threads.emplace_back([i, &results] { results[i] = MapSqlStateToOciError("23505"); });
+    for (auto &t : threads) t.join();
+    for (sb4 r : results) EXPECT_EQ(r, 1);
+}
+
+}  // namespace
