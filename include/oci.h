@@ -227,6 +227,10 @@ typedef ub4 OCIWchar;
 #define OCI_ENABLE_NLS_VALIDATION 0x01000000
 #define OCI_SECURE_NOTIFICATION 0x20000000
 
+/* OCIEnvInit modes. */
+#define OCI_ENV_NO_UCB 0x01
+#define OCI_ENV_NO_MUTEX 0x08
+
 /* OCIServerAttach: attach through a connection pool. */
 #define OCI_CPOOL 0x00000200
 

@@ -38,13 +38,13 @@ struct OCISvcCtx : OCIHandle {
 };
 
 struct OCITrans : OCIHandle {
-    XID *xid;
-    char *name;
+    XID *xid;  // the transaction identifier, created on first use
     ub4 timeout;
 };
 
 struct OCISPool : OCIHandle {
     char *poolName;
+    ub4 stmtCacheSize;
 };
 
 struct OCILobLocator : OCIHandle {

@@ -2,6 +2,8 @@
 #include <cstdlib>
 
 #include "conn/conn_handles.h"
+#include "diag/errors.h"
+#include "env/attributes.h"
 #include "diag/trace.h"
 #include "env/env.h"
 #include "stmt/stmt_handles.h"
@@ -48,4 +50,80 @@ void Free_OCIServer(OCIServer *server) {
         server->conn = nullptr;
     }
     DeleteHandle(server);
+}
+
+namespace {
+constexpr ub4 kMaxHoldMode = 2;
+
+sword InvalidValue(OCIError *errhp) {
+    AddErrorRecord(errhp, OCI_ERROR, kErrAttributeValueInvalid);
+    return OCI_ERROR;
+}
+
+// Switches statement-level transactions on the live session; the flag is
+// kept only when the server accepted the setting.
+sword SetStatementLevelTx(OCIServer *server, bool on, OCIError *errhp) {
+    if (server->conn == nullptr) {
+        // No session to tell: report it the way a missing result is reported.
+        AddPGErrorRecord(errhp, OCI_ERROR, nullptr);
+        return OCI_ERROR;
+    }
+    PGresult *res = PQexec(server->conn, on ? "SET tav_stmt_level_tx = on" : "SET tav_stmt_level_tx = off");
+    const bool ok = res != nullptr && PQresultStatus(res) == PGRES_COMMAND_OK;
+    if (ok) {
+        server->stmtLevelTx = on;
+    } else {
+        ClearErrorHandle(errhp);
+        AddPGErrorRecord(errhp, OCI_ERROR, res);
+    }
+    PQclear(res);
+    return ok ? OCI_SUCCESS : OCI_ERROR;
+}
+}  // namespace
+
+sword Get_OCIServer(void *h, void *attributep, ub4 *sizep, ub4 attrtype, OCIError *errhp) {
+    auto *server = HandleAs<OCIServer>(h, HANDLE_OCIServer);
+    if (server == nullptr || attributep == nullptr) return OCI_INVALID_HANDLE;
+    switch (attrtype) {
+    case OCI_ATTR_NONBLOCKING_MODE: return PutAttr<ub1>(attributep, sizep, server->nonBlocking ? 1 : 0);
+    case OCI_ATTR_ENV: return PutAttr<OCIEnv *>(attributep, sizep, EnvOfHandle(server));
+    case OCI_ATTR_SERVER_STATUS:
+        return PutAttr<ub4>(attributep, sizep,
+                            server->conn != nullptr && PQstatus(server->conn) == CONNECTION_OK ? 1 : 0);
+    case OCI_ATTR_PG_STMT_LEVEL_TX: return PutAttr<ub1>(attributep, sizep, server->stmtLevelTx ? 1 : 0);
+    case OCI_ATTR_PG_HOLD_MODE: return PutAttr<ub4>(attributep, sizep, server->holdMode);
+    case OCI_ATTR_PG_COMMIT_MODE: return PutAttr<ub4>(attributep, sizep, server->mode5003);
+    default: return InvalidValue(errhp);
+    }
+}
+
+sword Set_OCIServer(void *h, void *attributep, ub4 size, ub4 attrtype, OCIError *errhp) {
+    auto *server = HandleAs<OCIServer>(h, HANDLE_OCIServer);
+    if (server == nullptr) return OCI_INVALID_HANDLE;
+    switch (attrtype) {
+    case OCI_ATTR_NONBLOCKING_MODE:
+        server->nonBlocking = !server->nonBlocking;
+        return OCI_SUCCESS;
+    case OCI_ATTR_PARSE_ERROR_OFFSET:
+        return OCI_SUCCESS;
+    case OCI_ATTR_PG_STMT_LEVEL_TX:
+        if (attributep == nullptr) return InvalidValue(errhp);
+        return SetStatementLevelTx(server, *static_cast<const ub1 *>(attributep) != 0, errhp);
+    case OCI_ATTR_PG_HOLD_MODE: {
+        if (attributep == nullptr) return InvalidValue(errhp);
+        const ub4 value = *static_cast<const ub4 *>(attributep);
+        if (value > kMaxHoldMode) return InvalidValue(errhp);
+        server->holdMode = value;
+        return OCI_SUCCESS;
+    }
+    case OCI_ATTR_PG_COMMIT_MODE: {
+        if (attributep == nullptr) return InvalidValue(errhp);
+        const ub4 value = *static_cast<const ub4 *>(attributep);
+        if (value != 0 && value != 5 && value != 6) return InvalidValue(errhp);
+        server->mode5003 = value;
+        return OCI_SUCCESS;
+    }
+    default:
+        return InvalidValue(errhp);
+    }
 }

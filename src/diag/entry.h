@@ -11,7 +11,9 @@
 //
 // The status the callbacks see starts at OCI_SUCCESS; when the work succeeds
 // the call returns that status, so a callback may change a success into its
-// own result. A failing work result is returned as it is.
+// own result. A failing work result is returned as it is, unless the entry
+// point asks for exit callbacks after failures too: then they see, and may
+// change, the failure. The work is `sword()` or `sword(EntryCall &)`.
 #pragma once
 #include <type_traits>
 #include <utility>
@@ -26,6 +28,12 @@
 struct EntryInfo {
     const char *name;  // exported name, for the trace
     ub4 fcode;         // OCI function code of the callbacks, 0 for none
+    bool exitOnFailure = false;  // run the exit callbacks after a failed work too
+};
+
+// What a work function may tell the guard about the call in progress.
+struct EntryCall {
+    bool exitOnFailure;
 };
 
 namespace entry_detail {
@@ -76,15 +84,28 @@ sword RunEntry(const EntryInfo &info, OCIEnv *env, OCIError *errhp, Work &&work,
     }
     ClearErrorHandle(errhp);
     OCIError *report = errhp != nullptr ? errhp : (env != nullptr ? env->errhp : nullptr);
+    EntryCall call{info.exitOnFailure};
     using W = std::remove_reference_t<Work>;
-    sword rc = Guarded(report, [](void *w) -> sword { return (*static_cast<W *>(w))(); },
-                       static_cast<void *>(&work));
+    struct Bound {
+        W *work;
+        EntryCall *call;
+    } bound{&work, &call};
+    sword rc = Guarded(report, [](void *b) -> sword {
+        auto *p = static_cast<Bound *>(b);
+        if constexpr (std::is_invocable_v<W &, EntryCall &>)
+            return (*p->work)(*p->call);
+        else
+            return (*p->work)();
+    }, &bound);
     if (rc != OCI_ERROR && rc != OCI_INVALID_HANDLE) {
         if (ucbs) {
             o2pTrace(4, "BEFORE PerformExitUcbs\n");
             PerformExitUcbs(env->ucbExit[info.fcode], &status, PromoteArg(args)...);
         }
         if (rc == OCI_SUCCESS) rc = status;
+    } else if (ucbs && call.exitOnFailure) {
+        o2pTrace(4, "BEFORE PerformExitUcbs\n");
+        PerformExitUcbs(env->ucbExit[info.fcode], &rc, PromoteArg(args)...);
     }
     return TraceReturn(rc);
 }

@@ -3,8 +3,8 @@
 // detached transactions, V7 conversions, ...). Silently failing would let it
 // carry on with nothing done, so by default they end the process; with
 // TAV_OCI_UIFCTN_RET_OK set they return success and leave the 3001 text on
-// the error handle. Those OCI instruments with a function code run the user
-// callbacks of that code.
+// the error handle. The ones OCI gives a function code run the user callbacks
+// registered for that code.
 #include "diag/unsupported.h"
 
 // Application contexts.

@@ -5,6 +5,7 @@
 struct OCIParam : OCIHandle {
     void *paramRecord;  // owned description of one column, table or argument
     void (*freeRecord)(void *);
+    void *(*copyRecord)(const void *);  // null when the record cannot be copied
 };
 
 struct OCIDescribe : OCIHandle {
@@ -15,3 +16,7 @@ OCIParam *Alloc_OCIParam();
 void Free_OCIParam(OCIParam *param);
 OCIDescribe *Alloc_OCIDescribe();
 void Free_OCIDescribe(OCIDescribe *dsc);
+
+// A new parameter descriptor under `env` holding a copy of `source`'s record
+// (none when `source` is null); null when memory runs out.
+OCIParam *CopyParamDescriptor(OCIEnv *env, const OCIParam *source);

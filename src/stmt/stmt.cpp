@@ -1,6 +1,9 @@
 // Statement handles and their scratch-text cache.
 #include "stmt/stmt_handles.h"
 
+#include "diag/errors.h"
+#include "env/attributes.h"
+
 OCIStmt *Alloc_OCIStmt() { return NewHandle<OCIStmt>(HANDLE_OCIStmt); }
 
 void *AllocateMemFromStmtCache(OCIStmt *stmt, size_t size) {
@@ -35,4 +38,18 @@ void Free_OCIStmt(OCIStmt *stmt) {
     o2pFree(stmt->cursorName);
     o2pFree(stmt->portalName);
     DeleteHandle(stmt);
+}
+
+// Statement attributes are answered by the statement code; until a statement
+// can be prepared none of them has a value to give.
+sword Get_OCIStmt(void *h, void *attributep, ub4 *sizep, ub4 attrtype, OCIError *errhp) {
+    if (HandleAs<OCIStmt>(h, HANDLE_OCIStmt) == nullptr || attributep == nullptr) return OCI_INVALID_HANDLE;
+    AddErrorRecord(errhp, OCI_ERROR, kErrAttributeValueInvalid);
+    return OCI_ERROR;
+}
+
+sword Set_OCIStmt(void *h, void *attributep, ub4 size, ub4 attrtype, OCIError *errhp) {
+    if (HandleAs<OCIStmt>(h, HANDLE_OCIStmt) == nullptr) return OCI_INVALID_HANDLE;
+    AddErrorRecord(errhp, OCI_ERROR, kErrAttributeValueInvalid);
+    return OCI_ERROR;
 }

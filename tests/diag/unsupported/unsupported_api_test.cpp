@@ -57,7 +57,7 @@ struct Journal {
     std::vector<std::string> calls;
 };
 
-struct CallbackSpec {
+struct CallbackPlan {
     Journal *journal;
     const char *tag;
     sword result;
@@ -66,21 +66,21 @@ struct CallbackSpec {
 // Registered for OCITransDetach(svchp, errhp, flags): records its tag and
 // the arguments it was handed.
 sword RecordTransDetach(void *ctxp, void *, ub4, ub4, ub4, sword, sb4 *, va_list args) {
-    auto *spec = static_cast<CallbackSpec *>(ctxp);
+    auto *plan = static_cast<CallbackPlan *>(ctxp);
     void *svchp = va_arg(args, void *);
     void *errhp = va_arg(args, void *);
     ub4 flags = va_arg(args, ub4);
     char line[160];
-    std::snprintf(line, sizeof line, "%s %p %p %u", spec->tag, svchp, errhp, flags);
-    spec->journal->calls.push_back(line);
-    return spec->result;
+    std::snprintf(line, sizeof line, "%s %p %p %u", plan->tag, svchp, errhp, flags);
+    plan->journal->calls.push_back(line);
+    return plan->result;
 }
 
 // Registered where only the fact of the call matters.
 sword CountCall(void *ctxp, void *, ub4, ub4, ub4, sword, sb4 *, va_list) {
-    auto *spec = static_cast<CallbackSpec *>(ctxp);
-    spec->journal->calls.push_back(spec->tag);
-    return spec->result;
+    auto *plan = static_cast<CallbackPlan *>(ctxp);
+    plan->journal->calls.push_back(plan->tag);
+    return plan->result;
 }
 
 sword AnnounceOnStderr(void *ctxp, void *, ub4, ub4, ub4, sword, sb4 *, va_list) {
@@ -138,12 +138,12 @@ TEST_F(Unsupported, WithTheSwitchGuardedCallsSucceedWithoutRecords) {
 
 TEST_F(Unsupported, ReplaceCallbackDecidesTheStatus) {
     Journal journal;
-    CallbackSpec entry{&journal, "entry", OCI_CONTINUE};
-    CallbackSpec replace{&journal, "replace", OCI_SUCCESS_WITH_INFO};
-    CallbackSpec exitSpec{&journal, "exit", OCI_CONTINUE};
+    CallbackPlan entry{&journal, "entry", OCI_CONTINUE};
+    CallbackPlan replace{&journal, "replace", OCI_SUCCESS_WITH_INFO};
+    CallbackPlan exitPlan{&journal, "exit", OCI_CONTINUE};
     Register(env_, errhp_, OCI_FNCODE_TRANSDETACH, OCI_UCBTYPE_ENTRY, RecordTransDetach, &entry);
     Register(env_, errhp_, OCI_FNCODE_TRANSDETACH, OCI_UCBTYPE_REPLACE, RecordTransDetach, &replace);
-    Register(env_, errhp_, OCI_FNCODE_TRANSDETACH, OCI_UCBTYPE_EXIT, RecordTransDetach, &exitSpec);
+    Register(env_, errhp_, OCI_FNCODE_TRANSDETACH, OCI_UCBTYPE_EXIT, RecordTransDetach, &exitPlan);
 
     EXPECT_EQ(OCITransDetach(svchp_, errhp_, 42), OCI_SUCCESS_WITH_INFO);
 
@@ -161,26 +161,26 @@ TEST_F(Unsupported, ReplaceCallbackDecidesTheStatus) {
 
 TEST_F(Unsupported, CallbacksThatAllContinueLeaveSuccess) {
     Journal journal;
-    CallbackSpec replace{&journal, "replace", OCI_CONTINUE};
-    CallbackSpec exitSpec{&journal, "exit", OCI_CONTINUE};
+    CallbackPlan replace{&journal, "replace", OCI_CONTINUE};
+    CallbackPlan exitPlan{&journal, "exit", OCI_CONTINUE};
     Register(env_, errhp_, OCI_FNCODE_TRANSDETACH, OCI_UCBTYPE_REPLACE, CountCall, &replace);
-    Register(env_, errhp_, OCI_FNCODE_TRANSDETACH, OCI_UCBTYPE_EXIT, CountCall, &exitSpec);
+    Register(env_, errhp_, OCI_FNCODE_TRANSDETACH, OCI_UCBTYPE_EXIT, CountCall, &exitPlan);
     EXPECT_EQ(OCITransDetach(svchp_, errhp_, 0), OCI_SUCCESS);
     EXPECT_EQ(journal.calls, (std::vector<std::string>{"replace", "exit"}));
 }
 
 TEST_F(Unsupported, ExitCallbacksDoNotChangeTheStatus) {
     Journal journal;
-    CallbackSpec exitSpec{&journal, "exit", OCI_ERROR};
-    Register(env_, errhp_, OCI_FNCODE_TRANSFORGET, OCI_UCBTYPE_EXIT, CountCall, &exitSpec);
+    CallbackPlan exitPlan{&journal, "exit", OCI_ERROR};
+    Register(env_, errhp_, OCI_FNCODE_TRANSFORGET, OCI_UCBTYPE_EXIT, CountCall, &exitPlan);
     EXPECT_EQ(OCITransForget(svchp_, errhp_, 0), OCI_SUCCESS);
     EXPECT_EQ(journal.calls, (std::vector<std::string>{"exit"}));
 }
 
 TEST_F(Unsupported, CallbacksFollowTheFunctionCodeOnly) {
     Journal journal;
-    CallbackSpec spec{&journal, "ran", OCI_SUCCESS_WITH_INFO};
-    Register(env_, errhp_, OCI_FNCODE_LOBAPPEND, OCI_UCBTYPE_REPLACE, CountCall, &spec);
+    CallbackPlan plan{&journal, "ran", OCI_SUCCESS_WITH_INFO};
+    Register(env_, errhp_, OCI_FNCODE_LOBAPPEND, OCI_UCBTYPE_REPLACE, CountCall, &plan);
     // Erasing has no function code of its own, copying has another one.
     ub4 amount = 1;
     EXPECT_EQ(OCILobErase(svchp_, errhp_, nullptr, &amount, 1), OCI_SUCCESS);
@@ -192,9 +192,9 @@ TEST_F(Unsupported, CallbacksFollowTheFunctionCodeOnly) {
 
 TEST_F(Unsupported, CallbacksFindTheEnvironmentFromAnyHandle) {
     Journal journal;
-    CallbackSpec piece{&journal, "piece", OCI_CONTINUE};
-    CallbackSpec lda{&journal, "lda", OCI_CONTINUE};
-    CallbackSpec assign{&journal, "assign", OCI_CONTINUE};
+    CallbackPlan piece{&journal, "piece", OCI_CONTINUE};
+    CallbackPlan lda{&journal, "lda", OCI_CONTINUE};
+    CallbackPlan assign{&journal, "assign", OCI_CONTINUE};
     Register(env_, errhp_, OCI_FNCODE_STMTGETPIECEINFO, OCI_UCBTYPE_ENTRY, CountCall, &piece);
     Register(env_, errhp_, OCI_FNCODE_LDATOSVCCTX, OCI_UCBTYPE_ENTRY, CountCall, &lda);
     Register(env_, errhp_, OCI_FNCODE_LOBASSIGN, OCI_UCBTYPE_ENTRY, CountCall, &assign);
@@ -215,9 +215,9 @@ TEST_F(Unsupported, CallbacksFindTheEnvironmentFromAnyHandle) {
 
 TEST_F(Unsupported, ForeignHandlesRunNoCallbacks) {
     Journal journal;
-    CallbackSpec spec{&journal, "ran", OCI_ERROR};
-    Register(env_, errhp_, OCI_FNCODE_TRANSDETACH, OCI_UCBTYPE_ENTRY, CountCall, &spec);
-    Register(env_, errhp_, OCI_FNCODE_TRANSDETACH, OCI_UCBTYPE_REPLACE, CountCall, &spec);
+    CallbackPlan plan{&journal, "ran", OCI_ERROR};
+    Register(env_, errhp_, OCI_FNCODE_TRANSDETACH, OCI_UCBTYPE_ENTRY, CountCall, &plan);
+    Register(env_, errhp_, OCI_FNCODE_TRANSDETACH, OCI_UCBTYPE_REPLACE, CountCall, &plan);
 
     alignas(8) unsigned char zeroed[256] = {};
     alignas(8) unsigned char junk[256];
