@@ -3,6 +3,8 @@
 #pragma once
 #include <libpq-fe.h>
 
+#include <cstdio>
+
 #include "env/handles.h"
 
 struct OCIServer : OCIHandle {
@@ -14,6 +16,7 @@ struct OCIServer : OCIHandle {
     char *dbname;
     char *uri;
     PGconn *conn;
+    FILE *protocolTrace;  // OCI_TRACE_PROTOCOL file of the connection
     bool nonBlocking;
     bool stmtLevelTx;
     ub4 holdMode;

@@ -2,6 +2,7 @@
 #include <cstdlib>
 
 #include "conn/conn_handles.h"
+#include "conn/session_control.h"
 #include "diag/errors.h"
 #include "env/attributes.h"
 #include "diag/trace.h"
@@ -44,11 +45,7 @@ void Free_OCIServer(OCIServer *server) {
     o2pFree(server->dbname);
     o2pFree(server->uri);
     markCursorsClosed(EnvOfHandle(server), server);
-    if (server->conn != nullptr) {
-        if (ocitracing(TRACE_WAIT_COUNTERS)) tracePavikCounters(server->conn);
-        PQfinish(server->conn);
-        server->conn = nullptr;
-    }
+    CloseServerConnection(server);
     DeleteHandle(server);
 }
 

@@ -91,6 +91,7 @@ void ClearErrorHandle(OCIError *errhp) {
     foreach_cell(cell, errhp->records) FreeRecord(static_cast<errinfo *>(cell->ptr));
     list_free(errhp->records);
     errhp->records = nullptr;
+    errhp->hasWarnings = false;
 }
 
 sword AddErrorRecord(OCIError *errhp, sword severity, sb4 errcode) {

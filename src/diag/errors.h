@@ -25,6 +25,7 @@ constexpr size_t kErrorMessageSize = 1024;
 
 struct OCIError : OCIHandle {
     List *records;                  // errinfo*, oldest first
+    bool hasWarnings;               // a server notice arrived during the call
     char message[kErrorMessageSize];  // scratch text; never read by OCIErrorGet
 };
 

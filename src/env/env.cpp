@@ -203,7 +203,10 @@ OCI_EXPORT sword OCIEnvNlsCreate(OCIEnv **envhpp, ub4 mode, void *ctxp, void *(*
     if (rc != OCI_SUCCESS) return rc;
     return RunEntry({"OCIEnvNlsCreate", 0}, nullptr, nullptr, [&]() -> sword {
         if (charset > 40) return Abandon(envhpp);
-        InitNls(*envhpp, charset);
+        // A UTF-16 environment keeps its character set: re-selecting one
+        // from NLS_LANG or the locale would leave its texts converted as
+        // UTF-16 but labelled otherwise.
+        if (!(*envhpp)->utf16) InitNls(*envhpp, charset);
         return OCI_SUCCESS;
     }, OCI_ARGS(envhpp, mode, charset, ncharset));
 }
