@@ -28,7 +28,7 @@ static const char *status_name(sword status)
 static int expect(const char *what, sword got, sword want)
 {
     int ok = got == want;
-    printf("%-4s %-58s -> %s\n", ok ? "ok" : "FAIL", what, status_name(got));
+    printf("%-4s %-62s -> %s\n", ok ? "ok" : "FAIL", what, status_name(got));
     if (!ok) {
         printf("     expected %s\n", status_name(want));
         failures++;

@@ -48,6 +48,23 @@ struct OCITrans : OCIHandle {
 struct OCISPool : OCIHandle {
     char *poolName;
     ub4 stmtCacheSize;
+    // The logon texts exactly as the creator passed them (OCILogon converts
+    // them itself); null when not given.
+    char *connStr;
+    ub4 connStrLen;
+    char *userid;
+    ub4 useridLen;
+    char *password;
+    ub4 passwordLen;
+    ub4 sessMin;
+    ub4 sessMax;
+    ub4 sessIncr;
+    ub1 homogeneous;             // 2 for a homogeneous pool, 0 otherwise
+    List *freeList;              // pool entries ready to hand out
+    List *busyList;              // pool entries handed out
+    ub4 freeCount;
+    ub4 totalCount;              // entries on both lists plus logons in progress
+    struct SPoolLock *lock;      // guards the lists and counts
 };
 
 struct OCILobLocator : OCIHandle {

@@ -21,11 +21,7 @@ constexpr sb4 kErrConnectionTerminated = 25407;
 
 // The client encoding the server is asked for: the environment's, except
 // that UTF-16 environments talk UTF-8 (the library converts itself).
-const char *ClientEncodingOf(const OCIEnv *env) {
-    sb4 id = env->charsetId;
-    if (id == 39 || id == 40) id = 6;
-    return nls::pg_encoding_to_char(id);
-}
+const char *ClientEncodingOf(const OCIEnv *env) { return nls::EncodingServerName(env->charsetId); }
 
 // The date style statement of a new session. The NLS_DATE_FORMAT value is
 // quoted as a literal so it cannot end the statement's string early.

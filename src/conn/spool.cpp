@@ -1,11 +1,13 @@
 // Session pool handles.
 #include "conn/conn_handles.h"
+#include "conn/session_pool.h"
 #include "env/attributes.h"
 
 OCISPool *Alloc_OCISPool() { return NewHandle<OCISPool>(HANDLE_OCISPool); }
 
 void Free_OCISPool(OCISPool *pool) {
     if (pool == nullptr || pool->handleType != HANDLE_OCISPool) return;
+    FreeSPoolContents(pool);
     o2pFree(pool->poolName);
     DeleteHandle(pool);
 }

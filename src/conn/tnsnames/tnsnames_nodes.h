@@ -92,9 +92,8 @@ extern bool tns_out_of_memory;
 OCINode *tns_make_host(char *value);
 OCINode *tns_make_port(int number);
 OCINode *tns_make_sid(char *value);
-// Adds a parameter to an address under construction (created when `address`
-// is null on the first parameter): only the first host and the first port are
-// kept.
+// Adds a parameter to an address under construction (created for the first
+// parameter): only the first host and the first port are kept.
 OCINode *tns_address_add(OCINode *address, OCINode *param, bool first);
 // Adds a parameter to a description under construction: only the first
 // address and the first SID are kept.
@@ -105,6 +104,11 @@ OCINode *tns_keep_first(OCINode *kept, OCINode *candidate);
 OCINode *tns_name_entry(char *name, OCINode *description);
 List *tns_append_entry(List *entries, OCINode *entry);
 
-// Shared between the generated scanner and parser.
+// Shared between the generated scanner and parser and their caller.
 extern List *tnsnames_parsetree_list;
 extern bool tns_read_failed;
+// Starts a fresh scan of `stream`: no bytes left from an earlier file, quoted
+// state off, line counter at 1.
+void tns_scanner_reset(FILE *stream);
+// Frees the scanner's buffers once a parse is over.
+void tns_scanner_release();

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdlib>
+#include <string>
 
 #include "diag/catalogue.h"
 #include "diag/errors.h"
@@ -11,14 +13,17 @@
 TEST(Translation, TextsComeFromTheTavociDomain) {
     // gettext ignores LANGUAGE under the C locale; any installed UTF-8 locale will do.
     const char *locales[] = {"en_US.UTF-8", "C.UTF-8", "de_DE.UTF-8"};
-    bool set = false;
+    const char *chosen = nullptr;
     for (const char *name : locales) {
-        if (std::setlocale(LC_ALL, name) != nullptr && std::string(name) != "C.UTF-8") {
-            set = true;
+        if (std::string(name) != "C.UTF-8" && std::setlocale(LC_ALL, name) != nullptr) {
+            chosen = name;
             break;
         }
     }
-    if (!set) GTEST_SKIP() << "no non-C locale installed";
+    if (chosen == nullptr) GTEST_SKIP() << "no non-C locale installed";
+    // Environment creation selects the process locale from the process
+    // environment; make it pick the one chosen here.
+    setenv("LC_ALL", chosen, 1);
 
     OCIEnv *env = nullptr;
     ASSERT_EQ(OCIEnvCreate(&env, 0, nullptr, nullptr, nullptr, nullptr, 0, nullptr), OCI_SUCCESS);
@@ -33,5 +38,6 @@ TEST(Translation, TextsComeFromTheTavociDomain) {
     ASSERT_EQ(OCIErrorGet(env, 1, nullptr, &code, buf, sizeof buf, OCI_HTYPE_ENV), OCI_SUCCESS);
     EXPECT_STREQ(reinterpret_cast<char *>(buf), "VOSKARI-00942: Tabelle oder View existiert nicht");
     OCIHandleFree(env, OCI_HTYPE_ENV);
+    unsetenv("LC_ALL");
     std::setlocale(LC_ALL, "C");
 }
