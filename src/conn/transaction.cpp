@@ -138,21 +138,21 @@ sword CheckStartFlags(ub4 flags, OCIError *errhp, const char **statement) {
     return OCI_SUCCESS;
 }
 
-// The prepared-transaction statement `format` ("... '%s'") for the XID of
-// the service context's transaction handle. OCI_INVALID_HANDLE without a
+// The prepared-transaction statement `verb` '<name>' for the XID of the
+// service context's transaction handle. OCI_INVALID_HANDLE without a
 // transaction handle; `missingXid` without an XID or when the XID cannot be
 // named safely (nothing is sent then).
-sword TwoPhaseStatement(OCISvcCtx *svchp, OCIError *errhp, const char *format, sb4 missingXid,
-                        char *sql, size_t size) {
+sword TwoPhaseStatement(OCISvcCtx *svchp, OCIError *errhp, const char *verb, sb4 missingXid, char *sql,
+                        size_t size) {
     OCITrans *trans = HandleAs<OCITrans>(svchp->trans, HANDLE_OCITrans);
     if (trans == nullptr) return OCI_INVALID_HANDLE;
     char *name = trans->xid != nullptr ? GetTransactionNameFromXID(trans->xid) : nullptr;
     if (name == nullptr) {
-        if (trans->xid != nullptr) ocitracehex(TRACE_TRANSACTION, "refusing transaction identifier",
-                                               trans->xid, sizeof(XID));
+        if (trans->xid != nullptr)
+            ocitracehex(TRACE_TRANSACTION, "refusing transaction identifier", trans->xid, sizeof(XID));
         return Fail(errhp, missingXid);
     }
-    std::snprintf(sql, size, format, name);
+    std::snprintf(sql, size, "%s '%s'", verb, name);
     o2pFree(name);
     return OCI_SUCCESS;
 }
@@ -168,15 +168,13 @@ bool ValidTransHandles(OCISvcCtx *svchp, OCIError *errhp) {
 }
 
 struct EndKind {
-    const char *trace;       // line traced before the statement is sent
-    const char *plain;       // one-phase statement
-    const char *plainTag;    // its expected completion, null for any
-    const char *prepared;    // two-phase statement format
+    bool commit;
+    const char *plain;     // one-phase statement
+    const char *plainTag;  // its expected completion, null for any
+    const char *prepared;  // two-phase statement, before the quoted name
 };
-constexpr EndKind kCommit{"committing on service(%p), server(%p)\n", "COMMIT", "COMMIT",
-                          "COMMIT PREPARED '%s'"};
-constexpr EndKind kRollback{"rollback on service(%p), server(%p)\n", "ROLLBACK", nullptr,
-                            "ROLLBACK PREPARED '%s'"};
+constexpr EndKind kCommit{true, "COMMIT", "COMMIT", "COMMIT PREPARED"};
+constexpr EndKind kRollback{false, "ROLLBACK", nullptr, "ROLLBACK PREPARED"};
 
 // The common part of commit and rollback, after the connection check.
 sword EndTransaction(const EndKind &kind, OCISvcCtx *svchp, OCIServer *server, OCIError *errhp, ub4 flags) {
@@ -189,7 +187,12 @@ sword EndTransaction(const EndKind &kind, OCISvcCtx *svchp, OCIServer *server, O
     } else {
         std::snprintf(sql, sizeof sql, "%s", kind.plain);
     }
-    ocitrace(TRACE_TRANSACTION, nullptr, kind.trace, static_cast<void *>(svchp), static_cast<void *>(server));
+    if (kind.commit)
+        ocitrace(TRACE_TRANSACTION, nullptr, "committing on service(%p), server(%p)\n", static_cast<void *>(svchp),
+                 static_cast<void *>(server));
+    else
+        ocitrace(TRACE_TRANSACTION, nullptr, "rollback on service(%p), server(%p)\n", static_cast<void *>(svchp),
+                 static_cast<void *>(server));
     return SendCommand(errhp, server->conn, sql, tag);
 }
 }  // namespace
@@ -306,8 +309,7 @@ OCI_EXPORT sword OCITransPrepare(OCISvcCtx *svchp, OCIError *errhp, ub4 flags) {
             return OCI_INVALID_HANDLE;
         if (PQstatus(server->conn) != CONNECTION_OK) return ConnectionTerminated(errhp, server->conn);
         char sql[kStatementSize];
-        sword rc = TwoPhaseStatement(svchp, errhp, "PREPARE TRANSACTION '%s'", kErrLocalTransaction, sql,
-                                     sizeof sql);
+        sword rc = TwoPhaseStatement(svchp, errhp, "PREPARE TRANSACTION", kErrLocalTransaction, sql, sizeof sql);
         if (rc != OCI_SUCCESS) return rc;
         // Outside a transaction block, or in a failed one, the server
         // completes PREPARE TRANSACTION as a rollback and prepares nothing; a

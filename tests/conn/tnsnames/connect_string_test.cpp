@@ -5,8 +5,6 @@
 
 #include <climits>
 #include <cstring>
-#include <thread>
-#include <vector>
 
 #include "conn/conn_handles.h"
 #include "env/memory.h"
@@ -185,25 +183,6 @@ TEST_F(Resolve, RunningOutOfMemoryThrowsAndLeavesNothingBehind) {
             }
         }
     }
-}
-
-TEST_F(Resolve, ConcurrentLookupsThroughTheSameFile) {
-    std::string text;
-    for (int i = 0; i < 40; ++i)
-        text += "n" + std::to_string(i) + "=(DESCRIPTION=(ADDRESS=(HOST=h" + std::to_string(i) + ")))\n";
-    adminDir_.Write("tnsnames.ora", text);
-    std::vector<int> failures(6, 0);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 6; ++t) {
-        threads.emplace_back([this, t, &failures] {
-            for (int r = 0; r < 60; ++r) {
-                int i = (t * 7 + r) % 40;
-                if (Run("N" + std::to_string(i)) != Defaults("h" + std::to_string(i))) ++failures[t];
-            }
-        });
-    }
-    for (auto &th : threads) th.join();
-    EXPECT_EQ(failures, std::vector<int>(6, 0));
 }
 
 // The server-handle form: fields replaced on success; on failure an error

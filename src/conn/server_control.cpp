@@ -1,0 +1,305 @@
+// Server information and control: versions, liveness, password changes and
+// interrupting a running call, all on the one connection of a server handle.
+#include <cstring>
+#include <string>
+
+#include "conn/server_control.h"
+#include "conn/session_control.h"
+#include "conn/transcode.h"
+#include "diag/entry.h"
+#include "env/attributes.h"
+#include "env/env.h"
+
+namespace {
+constexpr sb4 kErrHostDefinition = 1041;
+constexpr sb4 kErrNoMemory = 16506;
+constexpr sb4 kErrBadArgument = 21560;
+constexpr sb4 kErrConnectionTerminated = 25407;
+
+// OCIPasswordChange mode that logs on first when the service context has no
+// live connection yet.
+constexpr ub4 kModeAuth = 0x8;
+
+constexpr size_t kCancelErrorSize = 256;
+
+// The server handle behind `hndlp` as `hndltype` names it: the handle itself
+// or a service context's server.
+sword ServerOf(void *hndlp, OCIError *errhp, ub1 hndltype, OCIServer **server) {
+    void *found = nullptr;
+    switch (hndltype) {
+    case OCI_HTYPE_SVCCTX: {
+        sword rc = Get_OCISvcCtx(hndlp, &found, nullptr, OCI_ATTR_SERVER, errhp);
+        if (rc != OCI_SUCCESS) return rc;
+        break;
+    }
+    case OCI_HTYPE_SERVER:
+        found = hndlp;
+        break;
+    default:
+        return OCI_ERROR;
+    }
+    if (HandleAs<OCIServer>(found, HANDLE_OCIServer) == nullptr || EnvOfHandle(found) == nullptr)
+        return OCI_INVALID_HANDLE;
+    *server = static_cast<OCIServer *>(found);
+    return OCI_SUCCESS;
+}
+
+// OCIBreak and OCIReset take either a service context or a server handle.
+OCIServer *BreakTarget(void *hndlp) {
+    if (auto *svc = HandleAs<OCISvcCtx>(hndlp, HANDLE_OCISvcCtx)) return svc->server;
+    return HandleAs<OCIServer>(hndlp, HANDLE_OCIServer);
+}
+
+// Adds 25407 unless the server's connection is up.
+bool RequireConnected(OCIServer *server, OCIError *errhp) {
+    if (PQstatus(server->conn) == CONNECTION_OK) return true;
+    AddErrorRecordStringX(errhp, OCI_ERROR, kErrConnectionTerminated, 1, PQerrorMessage(server->conn));
+    return false;
+}
+
+// Undoes the open transaction after a failed call, unless the server runs
+// statement-level transactions and has undone the statement itself. What is
+// left of the failed call's results is read first: the connection cannot
+// take a command before, and only then does it know the transaction state.
+void RollbackOpenTransaction(OCIServer *server) {
+    while (PGresult *rest = PQgetResult(server->conn)) {
+        const ExecStatusType status = PQresultStatus(rest);
+        PQclear(rest);
+        if (status == PGRES_COPY_IN || status == PGRES_COPY_OUT || status == PGRES_COPY_BOTH) return;
+    }
+    if (server->stmtLevelTx) return;
+    switch (PQtransactionStatus(server->conn)) {
+    case PQTRANS_ACTIVE:
+    case PQTRANS_INTRANS:
+    case PQTRANS_INERROR:
+        PQclear(PQexec(server->conn, "ROLLBACK"));
+        break;
+    default:
+        break;
+    }
+}
+
+// An application text in the server's character set: converted from UTF-16
+// in a UTF-16 environment, else taken as it is.
+bool ServerText(OCIEnv *env, OCIError *errhp, const OraText *text, ub4 length, std::string *out) {
+    const char *bytes = reinterpret_cast<const char *>(text);
+    if (!env->utf16) {
+        out->assign(bytes, length);
+        return true;
+    }
+    int error = 0;
+    char *converted = nullptr;
+    size_t convertedLength = 0;
+    if (transcode(env->toUtf8, &error, bytes, length, &converted, &convertedLength) < 0) {
+        AddTranscodeErrorRecord(errhp, error);
+        return false;
+    }
+    out->assign(converted != nullptr ? converted : "", convertedLength);
+    o2pFree(converted);
+    return true;
+}
+
+// PQescapeIdentifier and PQescapeLiteral results, released with PQfreemem.
+struct Escaped {
+    char *text = nullptr;
+    ~Escaped() {
+        if (text != nullptr) PQfreemem(text);
+    }
+};
+
+// The ALTER ROLE command, the role name quoted as an identifier and the
+// password as a literal so that neither can end its quoting. Empty when the
+// client library refuses a text (invalid in the connection's encoding).
+std::string AlterRoleCommand(PGconn *conn, const std::string &role, const std::string &password) {
+    Escaped ident, literal;
+    ident.text = PQescapeIdentifier(conn, role.c_str(), role.size());
+    literal.text = PQescapeLiteral(conn, password.c_str(), password.size());
+    if (ident.text == nullptr || literal.text == nullptr) return std::string();
+    return std::string("ALTER ROLE ") + ident.text + " WITH PASSWORD " + literal.text + ";";
+}
+}  // namespace
+
+ub4 PackServerRelease(int serverVersion) {
+    const ub4 v = serverVersion > 0 ? static_cast<ub4>(serverVersion) : 0;
+    const ub4 major = v / 10000;
+    const ub4 rest = v - major * 10000;
+    return (major << 24) | (((rest / 100) & 0xF) << 20) | (((rest % 100) & 0xFF) << 12);
+}
+
+OCI_EXPORT void OCIClientVersion(sword *major_version, sword *minor_version, sword *update_num, sword *patch_num,
+                                 sword *port_update_num) {
+    if (major_version != nullptr) *major_version = 11;
+    if (minor_version != nullptr) *minor_version = 0;
+    if (update_num != nullptr) *update_num = 1;
+    if (patch_num != nullptr) *patch_num = 1;
+    if (port_update_num != nullptr) *port_update_num = 0;
+}
+
+OCI_EXPORT sword OCIServerVersion(void *hndlp, OCIError *errhp, OraText *bufp, ub4 bufsz, ub1 hndltype) {
+    if (hndlp == nullptr || errhp == nullptr || bufp == nullptr || bufsz == 0) return OCI_ERROR;
+    OCIServer *server = nullptr;
+    sword rc = ServerOf(hndlp, errhp, hndltype, &server);
+    if (rc != OCI_SUCCESS) return rc;
+    OCIEnv *env = EnvOfHandle(server);
+    return RunEntry({"OCIServerVersion", OCI_FNCODE_SERVERVERSION}, env, errhp, [&]() -> sword {
+        PGresult *res = PQexec(server->conn, "SELECT VERSION()");
+        if (PQresultStatus(res) != PGRES_TUPLES_OK || PQntuples(res) < 1 || PQnfields(res) < 1) {
+            PQclear(res);
+            return OCI_ERROR;
+        }
+        const char *version = PQgetvalue(res, 0, 0);
+        size_t length = std::strlen(version) + 1;  // the NUL goes too
+        char *converted = nullptr;
+        if (env->utf16) {
+            int error = 0;
+            if (transcode(env->fromUtf8, &error, version, length, &converted, &length) < 0) {
+                PQclear(res);
+                AddTranscodeErrorRecord(errhp, error);
+                return OCI_ERROR;
+            }
+            version = converted;
+        }
+        std::memcpy(bufp, version, length < bufsz ? length : bufsz);
+        o2pFree(converted);
+        PQclear(res);
+        return OCI_SUCCESS;
+    }, OCI_ARGS(hndlp, errhp, bufp, bufsz, hndltype));
+}
+
+OCI_EXPORT sword OCIServerRelease(void *hndlp, OCIError *errhp, OraText *bufp, ub4 bufsz, ub1 hndltype,
+                                  ub4 *version) {
+    if (!ValidConnHandle(errhp, HANDLE_OCIError) || hndlp == nullptr) return OCI_INVALID_HANDLE;
+    ClearErrorHandle(errhp);
+    OCIServer *server = nullptr;
+    sword rc = ServerOf(hndlp, errhp, hndltype, &server);
+    if (rc != OCI_SUCCESS) return rc;
+    if (!RequireConnected(server, errhp)) return OCI_ERROR;
+    if (version != nullptr) *version = PackServerRelease(PQserverVersion(server->conn));
+    return OCIServerVersion(hndlp, errhp, bufp, bufsz, hndltype);
+}
+
+OCI_EXPORT sword OCIPing(OCISvcCtx *svchp, OCIError *errhp, ub4 mode) {
+    if (HandleAs<OCISvcCtx>(svchp, HANDLE_OCISvcCtx) == nullptr || HandleAs<OCIError>(errhp, HANDLE_OCIError) == nullptr)
+        return OCI_INVALID_HANDLE;
+    OCIEnv *env = HandleAs<OCIEnv>(svchp->parenth, HANDLE_OCIEnv);
+    return RunEntry({"OCIPing", 0}, env, errhp, [&]() -> sword {
+        if (mode != OCI_DEFAULT) {
+            AddErrorRecord(errhp, OCI_ERROR, kErrConnectionTerminated);
+            return OCI_ERROR;
+        }
+        if (env == nullptr) return OCI_INVALID_HANDLE;
+        OCIServer *server = nullptr;
+        sword rc = getServerHandleFromService(&server, svchp, errhp);
+        if (rc != OCI_SUCCESS) return rc;
+        PGresult *res = PQexec(server->conn, "select 1");
+        const bool alive = PQresultStatus(res) == PGRES_TUPLES_OK;
+        PQclear(res);
+        if (alive) return OCI_SUCCESS;
+        AddErrorRecord(errhp, OCI_ERROR, kErrHostDefinition);
+        return OCI_ERROR;
+    }, OCI_ARGS(svchp, errhp, mode));
+}
+
+OCI_EXPORT sword OCIPasswordChange(OCISvcCtx *svchp, OCIError *errhp, const OraText *user_name, ub4 usernm_len,
+                                   const OraText *opasswd, ub4 opasswd_len, const OraText *npasswd,
+                                   ub4 npasswd_len, ub4 mode) {
+    if (HandleAs<OCISvcCtx>(svchp, HANDLE_OCISvcCtx) == nullptr || HandleAs<OCIError>(errhp, HANDLE_OCIError) == nullptr ||
+        (mode != OCI_DEFAULT && (mode & kModeAuth) == 0))
+        return OCI_INVALID_HANDLE;
+    ClearErrorHandle(errhp);
+    OCIEnv *env = HandleAs<OCIEnv>(svchp->parenth, HANDLE_OCIEnv);
+    if (env == nullptr) return OCI_INVALID_HANDLE;
+    return RunEntry({"OCIPasswordChange", OCI_FNCODE_PASSWORDCHANGE}, env, errhp, [&]() -> sword {
+        if (user_name == nullptr || npasswd == nullptr) {
+            AddErrorRecordStringX(errhp, OCI_ERROR, kErrBadArgument, 1, user_name == nullptr ? "3" : "7");
+            return OCI_ERROR;
+        }
+        void *found = nullptr;
+        sword rc = Get_OCISvcCtx(svchp, &found, nullptr, OCI_ATTR_SERVER, errhp);
+        if (rc != OCI_SUCCESS) return rc;
+        OCIServer *server = HandleAs<OCIServer>(found, HANDLE_OCIServer);
+        rc = Get_OCISvcCtx(svchp, &found, nullptr, OCI_ATTR_SESSION, errhp);
+        if (rc != OCI_SUCCESS) return rc;
+        OCISession *session = HandleAs<OCISession>(found, HANDLE_OCISession);
+        if (server == nullptr || session == nullptr) return OCI_INVALID_HANDLE;
+
+        if (PQstatus(server->conn) != CONNECTION_OK) {
+            if ((mode & kModeAuth) == 0) {
+                RequireConnected(server, errhp);
+                return OCI_ERROR;
+            }
+            // Logging on to change the password: the user and the old
+            // password given here are the credentials, as they are when an
+            // expired password is replaced. Connecting as whoever the
+            // session handle happens to name would let that role change
+            // another role's password without knowing it.
+            rc = OCIAttrSet(session, OCI_HTYPE_SESSION, const_cast<OraText *>(user_name), usernm_len,
+                            OCI_ATTR_USERNAME, errhp);
+            if (rc == OCI_SUCCESS)
+                rc = OCIAttrSet(session, OCI_HTYPE_SESSION, const_cast<OraText *>(opasswd),
+                                opasswd != nullptr ? opasswd_len : 0, OCI_ATTR_PASSWORD, errhp);
+            if (rc == OCI_SUCCESS) rc = OCISessionBegin(svchp, errhp, session, OCI_CRED_RDBMS, OCI_DEFAULT);
+            if (rc != OCI_SUCCESS && rc != OCI_SUCCESS_WITH_INFO) return rc;
+        }
+
+        std::string role, password;
+        if (!ServerText(env, errhp, user_name, usernm_len, &role) ||
+            !ServerText(env, errhp, npasswd, npasswd_len, &password))
+            return OCI_ERROR;
+        // Texts stop at a NUL, as the server would read them.
+        role.resize(std::strlen(role.c_str()));
+        password.resize(std::strlen(password.c_str()));
+        const std::string command = AlterRoleCommand(server->conn, role, password);
+        if (command.empty()) {
+            AddErrorRecordMsg(errhp, OCI_ERROR, PQerrorMessage(server->conn));
+            return OCI_ERROR;
+        }
+        PGresult *res = PQexec(server->conn, command.c_str());
+        if (res == nullptr) {
+            AddErrorRecord(errhp, OCI_ERROR, kErrNoMemory);
+            return OCI_ERROR;
+        }
+        if (PQresultStatus(res) != PGRES_COMMAND_OK) {
+            AddPGErrorRecord(errhp, OCI_ERROR, res);
+            PQclear(res);
+            return OCI_ERROR;
+        }
+        PQclear(res);
+        if (session->username != nullptr && role == session->username)
+            return OCIAttrSet(session, OCI_HTYPE_SESSION, const_cast<OraText *>(npasswd), npasswd_len,
+                              OCI_ATTR_PASSWORD, errhp);
+        return OCI_SUCCESS;
+    }, OCI_ARGS(svchp, errhp, user_name, usernm_len, opasswd, opasswd_len, npasswd, npasswd_len, mode));
+}
+
+OCI_EXPORT sword OCIBreak(void *hndlp, OCIError *errhp) {
+    OCIServer *server = BreakTarget(hndlp);
+    if (server == nullptr || HandleAs<OCIError>(errhp, HANDLE_OCIError) == nullptr) return OCI_ERROR;
+    // Called from another thread while the call to interrupt holds the
+    // connection and the error handle: neither is written here, and the
+    // cancel request travels on a connection of its own.
+    return RunEntry({"OCIBreak", 0}, nullptr, nullptr, [&]() -> sword {
+        PGcancel *cancel = PQgetCancel(server->conn);
+        if (cancel == nullptr) return OCI_ERROR;
+        char error[kCancelErrorSize];
+        const int sent = PQcancel(cancel, error, sizeof error);
+        PQfreeCancel(cancel);
+        return sent ? OCI_SUCCESS : OCI_ERROR;
+    }, OCI_ARGS(hndlp, errhp));
+}
+
+OCI_EXPORT sword OCIReset(void *hndlp, OCIError *errhp) {
+    OCIServer *server = BreakTarget(hndlp);
+    if (server == nullptr || HandleAs<OCIError>(errhp, HANDLE_OCIError) == nullptr) return OCI_ERROR;
+    return RunEntry({"OCIReset", 0}, EnvOfHandle(server), errhp, [&]() -> sword {
+        PGresult *res = PQgetResult(server->conn);
+        if (PQresultStatus(res) == PGRES_TUPLES_OK) {
+            PQclear(res);
+            return OCI_SUCCESS;
+        }
+        AddPGErrorRecord(errhp, OCI_ERROR, res);
+        PQclear(res);
+        RollbackOpenTransaction(server);
+        return OCI_ERROR;
+    }, OCI_ARGS(hndlp, errhp));
+}
