@@ -399,7 +399,7 @@ OCI_EXPORT sword OCISessionGet(OCIEnv *envhp, OCIError *errhp, OCISvcCtx **svchp
     // authentication handle; a plain logon does.
     OCISession *auth = HandleAs<OCISession>(authhp, HANDLE_OCISession);
     if (HandleAs<OCIEnv>(envhp, HANDLE_OCIEnv) == nullptr || !ValidConnHandle(errhp, HANDLE_OCIError) ||
-        svchp == nullptr || (auth == nullptr && (authhp != nullptr || mode != OCI_SESSGET_SPOOL)))
+        svchp == nullptr || (auth == nullptr && authhp != nullptr))
         return OCI_INVALID_HANDLE;
     return RunEntry({"OCISessionGet", 0}, envhp, errhp, [&]() -> sword {
         *svchp = nullptr;
@@ -421,6 +421,7 @@ OCI_EXPORT sword OCISessionGet(OCIEnv *envhp, OCIError *errhp, OCISvcCtx **svchp
             }
             return GetFromPool(pool, envhp, errhp, svchp);
         }
+        if (auth == nullptr) return OCI_INVALID_HANDLE;
         sword rc = LogonWithAuth(envhp, errhp, svchp, auth, poolName, poolName_len);
         if (rc != OCI_SUCCESS && rc != OCI_SUCCESS_WITH_INFO) return OCI_ERROR;
         void *session = nullptr;
