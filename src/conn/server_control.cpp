@@ -5,6 +5,7 @@
 
 #include "conn/server_control.h"
 #include "conn/session_control.h"
+#include "conn/transaction.h"
 #include "conn/transcode.h"
 #include "diag/entry.h"
 #include "env/attributes.h"
@@ -57,25 +58,13 @@ bool RequireConnected(OCIServer *server, OCIError *errhp) {
     return false;
 }
 
-// Undoes the open transaction after a failed call, unless the server runs
-// statement-level transactions and has undone the statement itself. What is
-// left of the failed call's results is read first: the connection cannot
-// take a command before, and only then does it know the transaction state.
-void RollbackOpenTransaction(OCIServer *server) {
-    while (PGresult *rest = PQgetResult(server->conn)) {
+// Reads what is left of a failed call's results: the connection takes no
+// command before, and only then does it know its transaction state.
+void DrainResults(PGconn *conn) {
+    while (PGresult *rest = PQgetResult(conn)) {
         const ExecStatusType status = PQresultStatus(rest);
         PQclear(rest);
         if (status == PGRES_COPY_IN || status == PGRES_COPY_OUT || status == PGRES_COPY_BOTH) return;
-    }
-    if (server->stmtLevelTx) return;
-    switch (PQtransactionStatus(server->conn)) {
-    case PQTRANS_ACTIVE:
-    case PQTRANS_INTRANS:
-    case PQTRANS_INERROR:
-        PQclear(PQexec(server->conn, "ROLLBACK"));
-        break;
-    default:
-        break;
     }
 }
 
@@ -299,7 +288,8 @@ OCI_EXPORT sword OCIReset(void *hndlp, OCIError *errhp) {
         }
         AddPGErrorRecord(errhp, OCI_ERROR, res);
         PQclear(res);
-        RollbackOpenTransaction(server);
+        DrainResults(server->conn);
+        ROLLBACK_TRANSACTION(server);
         return OCI_ERROR;
     }, OCI_ARGS(hndlp, errhp));
 }

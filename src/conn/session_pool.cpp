@@ -386,8 +386,10 @@ OCI_EXPORT sword OCISessionPoolDestroy(OCISPool *spoolhp, OCIError *errhp, ub4 m
         return OCI_INVALID_HANDLE;
     return RunEntry({"OCISessionPoolDestroy", 0}, EnvOfHandle(spoolhp), errhp, [&]() -> sword {
         // Idle sessions close now; those still lent out are logged off when
-        // the application releases them.
+        // the application releases them. A destroyed pool opens nothing more.
         EmptyPool(spoolhp, errhp, true);
+        PoolGuard guard(spoolhp);
+        spoolhp->sessMin = spoolhp->sessMax = spoolhp->sessIncr = 0;
         return OCI_SUCCESS;
     }, OCI_ARGS(spoolhp, errhp, mode));
 }
@@ -410,8 +412,10 @@ OCI_EXPORT sword OCISessionGet(OCIEnv *envhp, OCIError *errhp, OCISvcCtx **svchp
         if (mode != OCI_DEFAULT && mode != OCI_SESSGET_SPOOL && mode != OCI_SESSGET_STMTCACHE) return OCI_ERROR;
         if (mode == OCI_SESSGET_SPOOL) {
             if (poolName == nullptr || poolName_len == 0) return OCI_ERROR;
+            // A pool handle that was never created has nothing and no one to
+            // lend to.
             auto *pool = static_cast<OCISPool *>(list_nth(envhp->spools, 0));
-            if (pool == nullptr) return OCI_ERROR;
+            if (pool == nullptr || pool->poolName == nullptr) return OCI_ERROR;
             // Entries of a non-homogeneous pool carry no session and the pool
             // has no credentials to open one with.
             if (pool->homogeneous != kHomogeneous) {

@@ -257,7 +257,9 @@ void ROLLBACK_TRANSACTION(OCIServer *server) {
 
 OCI_EXPORT sword OCITransStart(OCISvcCtx *svchp, OCIError *errhp, uword timeout, ub4 flags) {
     if (!ValidTransHandles(svchp, errhp)) return OCI_INVALID_HANDLE;
-    return RunEntry({"OCITransStart", OCI_FNCODE_TRANSSTART}, EnvOfHandle(svchp), errhp, [&]() -> sword {
+    return RunEntry({"OCITransStart", OCI_FNCODE_TRANSSTART}, EnvOfHandle(svchp), errhp, [&](EntryCall &call) -> sword {
+        // A callback that already failed the call leaves nothing to do.
+        if (call.ucbStatus < 0) return call.ucbStatus;
         if (HandleAs<OCITrans>(svchp->trans, HANDLE_OCITrans) == nullptr) return OCI_INVALID_HANDLE;
         OCIServer *server = ServerOf(svchp, errhp);
         if (server == nullptr) return OCI_INVALID_HANDLE;

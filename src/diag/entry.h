@@ -34,6 +34,7 @@ struct EntryInfo {
 // What a work function may tell the guard about the call in progress.
 struct EntryCall {
     bool exitOnFailure;
+    sword ucbStatus;  // the status the entry and replace callbacks left
 };
 
 namespace entry_detail {
@@ -84,7 +85,7 @@ sword RunEntry(const EntryInfo &info, OCIEnv *env, OCIError *errhp, Work &&work,
     }
     ClearErrorHandle(errhp);
     OCIError *report = errhp != nullptr ? errhp : (env != nullptr ? env->errhp : nullptr);
-    EntryCall call{info.exitOnFailure};
+    EntryCall call{info.exitOnFailure, status};
     using W = std::remove_reference_t<Work>;
     struct Bound {
         W *work;

@@ -59,7 +59,9 @@ OCI_EXPORT sword OCIAttrGet(const void *trgthndlp, ub4 trghndltyp, void *attribu
 
 OCI_EXPORT sword OCIAttrSet(void *trgthndlp, ub4 trghndltyp, void *attributep, ub4 size, ub4 attrtype,
                             OCIError *errhp) {
-    if (attributep != nullptr) ocitracehex(TRACE_ATTRIBUTE, "attributep", attributep, size);
+    // Passwords are never written to the debug log.
+    if (attributep != nullptr && attrtype != OCI_ATTR_PASSWORD)
+        ocitracehex(TRACE_ATTRIBUTE, "attributep", attributep, size);
     if (trgthndlp == nullptr || errhp == nullptr) return OCI_ERROR;
     OCIHandle *h = AsHandle(trgthndlp);
     if (!ParentIsEnvOrNone(h)) return OCI_ERROR;

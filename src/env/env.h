@@ -47,6 +47,7 @@ struct OCIEnv : OCIHandle {
     iconv_t toUtf8;
     iconv_t fromUtf8;
     List *contexts;
+    ub1 platformFlags;  // OCIThreadInit / OCIFileInit called on this environment
 };
 
 // Mode bit recorded at creation and never read.

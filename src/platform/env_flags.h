@@ -9,5 +9,4 @@ enum PlatformFlag : unsigned {
 };
 
 bool PlatformFlagIsSet(const OCIEnv *env, PlatformFlag flag);
-// Throws std::bad_alloc when the switch cannot be recorded.
 void SetPlatformFlag(OCIEnv *env, PlatformFlag flag, bool on);

@@ -1,13 +1,5 @@
-// Datetime and interval descriptors. The value blocks are filled by the date
-// and interval code; here they are only created and released.
+// Datetime and interval descriptors: record plus separately allocated body.
 #include "types/datetime_handles.h"
-
-struct DateTimeValue {
-    ub1 bytes[64];
-};
-struct IntervalValue {
-    ub1 bytes[32];
-};
 
 OCIDateTime *Alloc_OCIDateTime(ub4 type) {
     auto *dt = NewHandle<OCIDateTime>(HANDLE_OCIDateTime);
@@ -18,12 +10,15 @@ OCIDateTime *Alloc_OCIDateTime(ub4 type) {
         DeleteHandle(dt);
         return nullptr;
     }
+    dt->value->kind = static_cast<ub1>(type & 0xFF);
+    dt->value->initialised = 1;
     return dt;
 }
 
 void Free_OCIDateTime(OCIDateTime *dt) {
     if (dt == nullptr || dt->handleType != HANDLE_OCIDateTime) return;
     o2pDelete(dt->value);
+    dt->value = nullptr;
     DeleteHandle(dt);
 }
 
@@ -36,11 +31,14 @@ OCIInterval *Alloc_OCIInterval(ub4 type) {
         DeleteHandle(iv);
         return nullptr;
     }
+    iv->value->kind = static_cast<ub1>(type & 0xFF);
+    iv->value->initialised = 1;
     return iv;
 }
 
 void Free_OCIInterval(OCIInterval *iv) {
     if (iv == nullptr || iv->handleType != HANDLE_OCIInterval) return;
     o2pDelete(iv->value);
+    iv->value = nullptr;
     DeleteHandle(iv);
 }

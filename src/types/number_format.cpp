@@ -90,42 +90,42 @@ void RoundDecimal(Decimal &d, long scale) {
 
 // Reads the optional exponent at text[i] ("E"/"e" already seen at i - 1).
 // Stores it clamped to +-kPowerLimit; false when no digit follows.
-bool ReadExponent(const char *text, size_t len, size_t &i, long &exponent) {
+bool ReadExponent(const char *str, size_t len, size_t &i, long &exponent) {
     bool negative = false;
-    if (i < len && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    if (i >= len || !IsDigit(text[i])) return false;
+    if (i < len && (str[i] == '+' || str[i] == '-')) negative = str[i++] == '-';
+    if (i >= len || !IsDigit(str[i])) return false;
     long value = 0;
-    while (i < len && IsDigit(text[i])) {
-        if (value < kPowerLimit) value = value * 10 + (text[i] - '0');
+    while (i < len && IsDigit(str[i])) {
+        if (value < kPowerLimit) value = value * 10 + (str[i] - '0');
         ++i;
     }
     exponent = negative ? -value : value;
     return true;
 }
 
-bool OnlySpaceFrom(const char *text, size_t len, size_t i) {
-    while (i < len && IsSpace(text[i])) ++i;
+bool OnlySpaceFrom(const char *str, size_t len, size_t i) {
+    while (i < len && IsSpace(str[i])) ++i;
     return i == len;
 }
 
 // The Oracle-flavoured reader behind ParseNumber: commas before the point are
 // ignored and only the first `cap` significant digits are kept.
 // Returns 1 zero, 0 number, -1 error.
-int ReadOracleText(const char *text, size_t len, size_t cap, Decimal &d) {
+int ReadOracleText(const char *str, size_t len, size_t cap, Decimal &d) {
     d = Decimal();
     if (cap == 0) return -1;
-    if (text == nullptr) return len == 0 ? 1 : -1;
+    if (str == nullptr) return len == 0 ? 1 : -1;
     size_t i = 0;
-    while (i < len && IsSpace(text[i])) ++i;
+    while (i < len && IsSpace(str[i])) ++i;
     if (i == len) return 1;
-    if (text[i] == '+' || text[i] == '-') d.negative = text[i++] == '-';
+    if (str[i] == '+' || str[i] == '-') d.negative = str[i++] == '-';
 
     bool sawDigit = false, sawPoint = false, started = false;
     long leadingFractionZeros = 0;  // zeros after the point before the first significant digit
     long fractionDigits = 0;        // significant-sequence digits after the point
     long total = 0;                 // significant-sequence digits seen
     for (; i < len; ++i) {
-        char c = text[i];
+        char c = str[i];
         if (IsDigit(c)) {
             sawDigit = true;
             if (!started && c == '0') {
@@ -147,12 +147,12 @@ int ReadOracleText(const char *text, size_t len, size_t cap, Decimal &d) {
     }
     if (!sawDigit) return -1;
     long exponent = 0;
-    if (i < len && (text[i] == 'E' || text[i] == 'e')) {
+    if (i < len && (str[i] == 'E' || str[i] == 'e')) {
         ++i;
-        if (!ReadExponent(text, len, i, exponent)) return -1;
+        if (!ReadExponent(str, len, i, exponent)) return -1;
         if (exponent > kMaxTextExponent || exponent < -kMaxTextExponent) return -1;
     }
-    if (!OnlySpaceFrom(text, len, i)) return -1;
+    if (!OnlySpaceFrom(str, len, i)) return -1;
     if (leadingFractionZeros >= kPowerLimit) return -1;
     long dropped = total - static_cast<long>(d.digits.size());
     d.power = dropped - leadingFractionZeros - fractionDigits + exponent;
@@ -160,11 +160,11 @@ int ReadOracleText(const char *text, size_t len, size_t cap, Decimal &d) {
     return d.digits.empty() ? 1 : 0;
 }
 
-bool EqualsIgnoreCase(const char *text, size_t len, const char *word) {
+bool EqualsIgnoreCase(const char *str, size_t len, const char *word) {
     size_t n = std::strlen(word);
     if (len != n) return false;
     for (size_t k = 0; k < n; ++k) {
-        char c = text[k];
+        char c = str[k];
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
         if (c != word[k]) return false;
     }
@@ -172,14 +172,14 @@ bool EqualsIgnoreCase(const char *text, size_t len, const char *word) {
 }
 
 // The server-flavoured reader: every digit kept, the display scale counted.
-bool ReadServerText(const char *text, size_t len, Decimal &d, long &dscale) {
+bool ReadServerText(const char *str, size_t len, Decimal &d, long &dscale) {
     d = Decimal();
     dscale = 0;
-    if (text == nullptr) return false;
+    if (str == nullptr) return false;
     size_t begin = 0, end = len;
-    while (begin < end && IsSpace(text[begin])) ++begin;
-    while (end > begin && IsSpace(text[end - 1])) --end;
-    const char *word = text + begin;
+    while (begin < end && IsSpace(str[begin])) ++begin;
+    while (end > begin && IsSpace(str[end - 1])) --end;
+    const char *word = str + begin;
     size_t wordLen = end - begin;
     if (EqualsIgnoreCase(word, wordLen, "nan")) {
         d.special = Special::NaN;
@@ -194,11 +194,11 @@ bool ReadServerText(const char *text, size_t len, Decimal &d, long &dscale) {
         return true;
     }
     size_t i = begin;
-    if (i < end && (text[i] == '+' || text[i] == '-')) d.negative = text[i++] == '-';
+    if (i < end && (str[i] == '+' || str[i] == '-')) d.negative = str[i++] == '-';
     bool sawDigit = false, sawPoint = false;
     long fraction = 0;
     for (; i < end; ++i) {
-        char c = text[i];
+        char c = str[i];
         if (IsDigit(c)) {
             sawDigit = true;
             if (d.digits.size() >= static_cast<size_t>(kPowerLimit)) return false;
@@ -212,9 +212,9 @@ bool ReadServerText(const char *text, size_t len, Decimal &d, long &dscale) {
     }
     if (!sawDigit) return false;
     long exponent = 0;
-    if (i < end && (text[i] == 'e' || text[i] == 'E')) {
+    if (i < end && (str[i] == 'e' || str[i] == 'E')) {
         ++i;
-        if (!ReadExponent(text, end, i, exponent)) return false;
+        if (!ReadExponent(str, end, i, exponent)) return false;
     }
     if (i != end) return false;
     d.power = exponent - fraction;
@@ -377,23 +377,23 @@ NumericVar *NumericFromDecimal(const Decimal &d, long dscale) {
 
 // Plain decimal text of `d` with exactly `scale` places after the point.
 std::string PlainText(const Decimal &d, long scale) {
-    std::string text;
-    if (d.negative && !d.digits.empty()) text.push_back('-');
+    std::string str;
+    if (d.negative && !d.digits.empty()) str.push_back('-');
     long first = d.digits.empty() ? 0 : FirstPower(d);
     auto digitAt = [&d](long p) -> char {
         if (d.digits.empty() || p > FirstPower(d) || p < d.power) return '0';
         return d.digits[static_cast<size_t>(FirstPower(d) - p)];
     };
     if (first < 0) {
-        text.push_back('0');
+        str.push_back('0');
     } else {
-        for (long p = first; p >= 0; --p) text.push_back(digitAt(p));
+        for (long p = first; p >= 0; --p) str.push_back(digitAt(p));
     }
     if (scale > 0) {
-        text.push_back('.');
-        for (long p = -1; p >= -scale; --p) text.push_back(digitAt(p));
+        str.push_back('.');
+        for (long p = -1; p >= -scale; --p) str.push_back(digitAt(p));
     }
-    return text;
+    return str;
 }
 
 // Rounds to an integer and checks it against [-(2^63) .. 2^63-1] and then
@@ -530,10 +530,10 @@ NumericVar *NumericFromSendFormat(const void *bytes, size_t len) {
 
 // ---- the interface table ---------------------------------------------------------
 
-int ParseNumber(const char *text, size_t len, ParsedNumber *out) {
+int ParseNumber(const char *str, size_t len, ParsedNumber *out) {
     if (out == nullptr) return -1;
     Decimal d;
-    int rc = ReadOracleText(text, len, kNumberMaxDigits, d);
+    int rc = ReadOracleText(str, len, kNumberMaxDigits, d);
     *out = ParsedNumber();
     if (rc != 0) return rc;
     if (d.power > kPowerLimit || d.power < -kPowerLimit) return -1;
@@ -544,10 +544,10 @@ int ParseNumber(const char *text, size_t len, ParsedNumber *out) {
     return 0;
 }
 
-int ParseNumber(const char *text, size_t len, int *sign, int *power, char *digits, size_t digitsCap,
+int ParseNumber(const char *str, size_t len, int *sign, int *power, char *digits, size_t digitsCap,
                 int *ndigits) {
     Decimal d;
-    int rc = ReadOracleText(text, len, digitsCap, d);
+    int rc = ReadOracleText(str, len, digitsCap, d);
     if (rc == 0 && (d.power > kPowerLimit || d.power < -kPowerLimit)) rc = -1;
     if (sign != nullptr) *sign = rc != 0 ? 0 : (d.negative ? -1 : 1);
     if (power != nullptr) *power = rc != 0 ? 0 : static_cast<int>(d.power);
@@ -556,31 +556,31 @@ int ParseNumber(const char *text, size_t len, int *sign, int *power, char *digit
     return rc;
 }
 
-int ConvertStringToNUMBER(const char *text, size_t len, ub1 *out, int *used) {
+int ConvertStringToNUMBER(const char *str, size_t len, ub1 *out, int *used) {
     if (out == nullptr) return -1;
     Decimal d;
-    if (ReadOracleText(text, len, kNumberMaxDigits, d) < 0) {
+    if (ReadOracleText(str, len, kNumberMaxDigits, d) < 0) {
         std::memset(out, 0, kNumberSize);
         return -1;
     }
     return EncodeNumber(d, out, used);
 }
 
-int ConvertStringToNUMBER(const char *text, ub1 *out, int *used) {
-    return ConvertStringToNUMBER(text, text == nullptr ? 0 : std::strlen(text), out, used);
+int ConvertStringToNUMBER(const char *str, ub1 *out, int *used) {
+    return ConvertStringToNUMBER(str, str == nullptr ? 0 : std::strlen(str), out, used);
 }
 
-int ConvertStringToVARNUM(const char *text, size_t len, ub1 *out) {
+int ConvertStringToVARNUM(const char *str, size_t len, ub1 *out) {
     if (out == nullptr) return -1;
     int used = 0;
     out[0] = 0;
-    int rc = ConvertStringToNUMBER(text, len, out + 1, &used);
+    int rc = ConvertStringToNUMBER(str, len, out + 1, &used);
     out[0] = static_cast<ub1>(rc == 0 ? used : 0);
     return rc;
 }
 
-int ConvertStringToVARNUM(const char *text, ub1 *out) {
-    return ConvertStringToVARNUM(text, text == nullptr ? 0 : std::strlen(text), out);
+int ConvertStringToVARNUM(const char *str, ub1 *out) {
+    return ConvertStringToVARNUM(str, str == nullptr ? 0 : std::strlen(str), out);
 }
 
 int ConvertVARNUMToString(const ub1 *number, char *out, size_t cap) {
@@ -589,15 +589,15 @@ int ConvertVARNUMToString(const ub1 *number, char *out, size_t cap) {
     int count = number[0];
     if (count < 1 || count > static_cast<int>(kNumberSize)) return -1;
     ub1 head = number[1];
-    std::string text;
+    std::string str;
     if (head == 0x80) {
-        text = "0.0";
+        str = "0.0";
     } else {
         if (count == 1) return -1;
         bool positive = (head & 0x80) != 0;
         long exponent = positive ? head - 193L : 62L - head;
-        if (!positive) text.push_back('-');
-        text += "0.";
+        if (!positive) str.push_back('-');
+        str += "0.";
         for (int k = 2; k <= count; ++k) {
             ub1 b = number[k];
             int p;
@@ -611,14 +611,14 @@ int ConvertVARNUMToString(const ub1 *number, char *out, size_t cap) {
                 if (b < 2 || b > 101) return -1;
                 p = 101 - b;
             }
-            text.push_back(static_cast<char>('0' + p / 10));
-            text.push_back(static_cast<char>('0' + p % 10));
+            str.push_back(static_cast<char>('0' + p / 10));
+            str.push_back(static_cast<char>('0' + p % 10));
         }
         long power = 2 * (exponent + 1);
-        if (power != 0) text += "E" + std::to_string(power);
+        if (power != 0) str += "E" + std::to_string(power);
     }
-    if (text.size() + 1 > cap) return -1;
-    std::memcpy(out, text.c_str(), text.size() + 1);
+    if (str.size() + 1 > cap) return -1;
+    std::memcpy(out, str.c_str(), str.size() + 1);
     return 0;
 }
 
@@ -659,34 +659,34 @@ int ConvertNumericToVARNUMBER(const NumericVar *var, ub1 *out) {
     return 0;
 }
 
-int ConvertStringToNumeric(const char *text, size_t len, NumericVar **out) {
+int ConvertStringToNumeric(const char *str, size_t len, NumericVar **out) {
     if (out == nullptr) return -1;
     *out = nullptr;
     Decimal d;
     long dscale = 0;
-    if (!ReadServerText(text, len, d, dscale)) return -1;
+    if (!ReadServerText(str, len, d, dscale)) return -1;
     *out = NumericFromDecimal(d, dscale);
     return *out == nullptr ? -1 : 0;
 }
 
-int ConvertStringToNumeric(const char *text, NumericVar **out) {
-    return ConvertStringToNumeric(text, text == nullptr ? 0 : std::strlen(text), out);
+int ConvertStringToNumeric(const char *str, NumericVar **out) {
+    return ConvertStringToNumeric(str, str == nullptr ? 0 : std::strlen(str), out);
 }
 
 char *ConvertNumericToString(const NumericVar *var) {
     Decimal d;
     if (DecimalFromNumeric(var, d) != 0) return nullptr;
-    std::string text;
+    std::string str;
     switch (d.special) {
-    case Special::NaN: text = "NaN"; break;
-    case Special::PosInf: text = "Infinity"; break;
-    case Special::NegInf: text = "-Infinity"; break;
+    case Special::NaN: str = "NaN"; break;
+    case Special::PosInf: str = "Infinity"; break;
+    case Special::NegInf: str = "-Infinity"; break;
     case Special::None:
         RoundDecimal(d, var->dscale < 0 ? 0 : var->dscale);
-        text = PlainText(d, var->dscale < 0 ? 0 : var->dscale);
+        str = PlainText(d, var->dscale < 0 ? 0 : var->dscale);
         break;
     }
-    return o2pStrndup(text.data(), text.size());
+    return o2pStrndup(str.data(), str.size());
 }
 
 int numericvar_to_int1(const NumericVar *var, int8_t *out) {
@@ -739,9 +739,9 @@ int numericvar_to_double(const NumericVar *var, double *out) {
     }
     // Scientific text read back without the process locale (the environment
     // may have switched LC_NUMERIC to one with a decimal comma).
-    std::string text = d.digits + "e" + std::to_string(d.power);
+    std::string str = d.digits + "e" + std::to_string(d.power);
     double value = 0.0;
-    auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    auto result = std::from_chars(str.data(), str.data() + str.size(), value);
     if (result.ec == std::errc::result_out_of_range) {
         if (FirstPower(d) > 0) {
             *out = d.negative ? -HUGE_VAL : HUGE_VAL;

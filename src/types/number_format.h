@@ -91,19 +91,19 @@ struct ParsedNumber {
     int ndigits;    // digits kept (no leading or trailing zeros)
     char digits[kNumberMaxDigits];
 };
-int ParseNumber(const char *text, size_t len, ParsedNumber *out);
-int ParseNumber(const char *text, size_t len, int *sign, int *power, char *digits, size_t digitsCap,
+int ParseNumber(const char *str, size_t len, ParsedNumber *out);
+int ParseNumber(const char *str, size_t len, int *sign, int *power, char *digits, size_t digitsCap,
                 int *ndigits);
 
 // Text -> NUMBER. `out` receives 21 bytes (unused ones 0); `used` (optional)
 // the count of bytes that carry the value. A value too large for the form
 // (base-100 exponent above 62) is an error; one too small for it (exponent
 // below -64) becomes zero.
-int ConvertStringToNUMBER(const char *text, size_t len, ub1 *out, int *used = nullptr);
-int ConvertStringToNUMBER(const char *text, ub1 *out, int *used = nullptr);
+int ConvertStringToNUMBER(const char *str, size_t len, ub1 *out, int *used = nullptr);
+int ConvertStringToNUMBER(const char *str, ub1 *out, int *used = nullptr);
 // Text -> VARNUM / OCINumber: 22 bytes, count byte first, unused bytes 0.
-int ConvertStringToVARNUM(const char *text, size_t len, ub1 *out);
-int ConvertStringToVARNUM(const char *text, ub1 *out);
+int ConvertStringToVARNUM(const char *str, size_t len, ub1 *out);
+int ConvertStringToVARNUM(const char *str, ub1 *out);
 // VARNUM -> "0.<base-100 digits as pairs>E<power>" ("-" first for negatives,
 // "E..." left out when the power is 0, zero is "0.0"). `out` needs `cap`
 // bytes, at least kVarnumTextSize to be safe; the text is nul-terminated.
@@ -119,8 +119,8 @@ int ConvertNumericToVARNUMBER(const NumericVar *var, ub1 *out);
 // Decimal text ("NaN" and "[+-]Infinity" in any case allowed; optional white
 // space around, sign, digits with one point, exponent) -> new numeric record
 // whose display scale is the digits after the point less the exponent.
-int ConvertStringToNumeric(const char *text, size_t len, NumericVar **out);
-int ConvertStringToNumeric(const char *text, NumericVar **out);
+int ConvertStringToNumeric(const char *str, size_t len, NumericVar **out);
+int ConvertStringToNumeric(const char *str, NumericVar **out);
 // Numeric record -> plain decimal text rounded to the display scale, e.g.
 // "-12.50", "0.001", "NaN", "Infinity". New nul-terminated text from the
 // process heap (release with free()), or null when memory runs out.

@@ -32,10 +32,13 @@ protected:
         std::filesystem::remove_all(dir);
         EnvTest::TearDown();
     }
-
-    OCIFileObject *Open(const char *name, ub4 mode, ub4 create, sword expect = OCI_SUCCESS) {
+    // Opens `name` in the test directory; checks the status and, on failure,
+    // returns the error number through `code`.
+    OCIFileObject *Open(const char *name, ub4 mode, ub4 create, sb4 *code = nullptr, ub4 type = OCI_FILE_BIN) {
         OCIFileObject *file = nullptr;
-        EXPECT_EQ(OCIFileOpen(env, err, &file, T(name), T(dir.c_str()), mode, create, OCI_FILE_BIN), expect);
+        const sword rc = OCIFileOpen(env, err, &file, T(name), T(dir.c_str()), mode, create, type);
+        if (code != nullptr) *code = rc == OCI_SUCCESS ? 0 : ErrorCode(err);
+        else EXPECT_EQ(rc, OCI_SUCCESS) << name;
         return file;
     }
     void Write(OCIFileObject *file, const std::string &text) {
@@ -50,9 +53,8 @@ protected:
         buf.resize(got);
         return buf;
     }
-    std::string Contents(const char *name) {
-        std::ifstream in(dir + "/" + name, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
+    sword Seek(OCIFileObject *file, uword origin, ubig_ora offset, sb1 dir_) {
+        return OCIFileSeek(env, err, file, origin, offset, dir_);
     }
 
     std::string dir;
@@ -60,93 +62,69 @@ protected:
 
 TEST_F(FileTest, EveryCallButSeekNeedsTheSwitch) {
     OCIFileObject *file = Open("a", OCI_FILE_READ_WRITE, OCI_FILE_CREATE);
-    ASSERT_NE(file, nullptr);
     ASSERT_EQ(OCIFileTerm(env, err), OCI_SUCCESS);
-
     char buf[4];
     ub4 count = 0;
     ub1 flag = 0;
     ubig_ora length = 0;
-    OCIFileObject *other = nullptr;
-    EXPECT_EQ(OCIFileOpen(env, err, &other, T("a"), T(dir.c_str()), OCI_FILE_READ_ONLY, OCI_FILE_CREATE, 0), OCI_ERROR);
-    EXPECT_EQ(ErrorCode(err), 30162);
-    EXPECT_EQ(OCIFileRead(env, err, file, buf, sizeof buf, &count), OCI_ERROR);
-    EXPECT_EQ(ErrorCode(err), 30162);
-    EXPECT_EQ(OCIFileWrite(env, err, file, buf, sizeof buf, &count), OCI_ERROR);
-    EXPECT_EQ(ErrorCode(err), 30162);
-    EXPECT_EQ(OCIFileExists(env, err, T("a"), T(dir.c_str()), &flag), OCI_ERROR);
-    EXPECT_EQ(ErrorCode(err), 30162);
-    EXPECT_EQ(OCIFileGetLength(env, err, T("a"), T(dir.c_str()), &length), OCI_ERROR);
-    EXPECT_EQ(ErrorCode(err), 30162);
-    EXPECT_EQ(OCIFileFlush(env, err, file), OCI_ERROR);
-    EXPECT_EQ(ErrorCode(err), 30162);
-    EXPECT_EQ(OCIFileClose(env, err, file), OCI_ERROR);
-    EXPECT_EQ(ErrorCode(err), 30162);
-    EXPECT_EQ(OCIFileSeek(env, err, file, OCI_FILE_SEEK_BEGINNING, 0, OCI_FILE_FORWARD), OCI_SUCCESS);
-
-    // The switch is per environment.
-    OCIEnv *second = NewEnv();
-    OCIError *secondErr = NewError(second);
-    EXPECT_EQ(OCIFileExists(second, secondErr, T("a"), T(dir.c_str()), &flag), OCI_ERROR);
-    EXPECT_EQ(ErrorCode(secondErr), 30162);
-    OCIHandleFree(second, OCI_HTYPE_ENV);
+    sb4 code = 0;
+    EXPECT_EQ(Open("a", OCI_FILE_READ_ONLY, OCI_FILE_CREATE, &code), nullptr);
+    EXPECT_EQ(code, 30162);
+    auto uninitialised = [&](sword rc) {
+        EXPECT_EQ(rc, OCI_ERROR);
+        EXPECT_EQ(ErrorCode(err), 30162);
+    };
+    uninitialised(OCIFileRead(env, err, file, buf, sizeof buf, &count));
+    uninitialised(OCIFileWrite(env, err, file, buf, sizeof buf, &count));
+    uninitialised(OCIFileExists(env, err, T("a"), T(dir.c_str()), &flag));
+    uninitialised(OCIFileGetLength(env, err, T("a"), T(dir.c_str()), &length));
+    uninitialised(OCIFileFlush(env, err, file));
+    uninitialised(OCIFileClose(env, err, file));
+    EXPECT_EQ(Seek(file, OCI_FILE_SEEK_BEGINNING, 0, OCI_FILE_FORWARD), OCI_SUCCESS);
 
     ASSERT_EQ(OCIFileInit(env, err), OCI_SUCCESS);
     EXPECT_EQ(OCIFileClose(env, err, file), OCI_SUCCESS);
-
-    // Only an environment is accepted, with an error handle.
     void *session = nullptr;
     ASSERT_EQ(OCIHandleAlloc(env, &session, OCI_HTYPE_SESSION, 0, nullptr), OCI_SUCCESS);
-    EXPECT_EQ(OCIFileInit(session, err), OCI_INVALID_HANDLE);
-    EXPECT_EQ(OCIFileInit(env, nullptr), OCI_INVALID_HANDLE);
-    EXPECT_EQ(OCIFileExists(env, reinterpret_cast<OCIError *>(env), T("a"), T("."), &flag), OCI_INVALID_HANDLE);
+    EXPECT_EQ(OCIFileInit(session, err), OCI_INVALID_HANDLE);  // only an environment
 }
 
-TEST_F(FileTest, OpenChecksItsArguments) {
-    OCIFileObject *file = nullptr;
-    const OraText *d = T(dir.c_str());
+TEST_F(FileTest, OpenRefusesUnknownModesOptionsAndTypes) {
     struct Case {
         ub4 mode, create, type;
     } refused[] = {
-        {OCI_FILE_READ_WRITE, 0, OCI_FILE_BIN},                    // no creation option
-        {OCI_FILE_READ_WRITE, 0x10, OCI_FILE_BIN},                 // unknown option
-        {0, OCI_FILE_CREATE, OCI_FILE_BIN},                        // no access mode
-        {4, OCI_FILE_CREATE, OCI_FILE_TEXT},                       // unknown access mode
-        {OCI_FILE_READ_WRITE, OCI_FILE_CREATE, 5},                 // unknown type
+        {OCI_FILE_READ_WRITE, 0, OCI_FILE_BIN},     // no creation option
+        {OCI_FILE_READ_WRITE, 0x10, OCI_FILE_BIN},  // unknown option
+        {0, OCI_FILE_CREATE, OCI_FILE_BIN},
+        {4, OCI_FILE_CREATE, OCI_FILE_TEXT},
+        {OCI_FILE_READ_WRITE, OCI_FILE_CREATE, 5},
         {OCI_FILE_READ_ONLY, OCI_FILE_CREATE | OCI_FILE_TRUNCATE, OCI_FILE_BIN},
     };
     for (const Case &c : refused) {
-        file = reinterpret_cast<OCIFileObject *>(&file);
-        EXPECT_EQ(OCIFileOpen(env, err, &file, T("x"), const_cast<OraText *>(d), c.mode, c.create, c.type), OCI_ERROR);
-        EXPECT_EQ(ErrorCode(err), 30150) << c.mode << " " << c.create << " " << c.type;
-        EXPECT_EQ(file, nullptr);
+        sb4 code = 0;
+        EXPECT_EQ(Open("x", c.mode, c.create, &code, c.type), nullptr);
+        EXPECT_EQ(code, 30150) << c.mode << " " << c.create << " " << c.type;
     }
-    EXPECT_EQ(OCIFileOpen(env, err, nullptr, T("x"), T("."), OCI_FILE_READ_ONLY, OCI_FILE_CREATE, 0), OCI_ERROR);
-    EXPECT_EQ(ErrorCode(err), 30150);
-    EXPECT_EQ(OCIFileOpen(env, err, &file, nullptr, T("."), OCI_FILE_READ_ONLY, OCI_FILE_CREATE, 0), OCI_ERROR);
+    OCIFileObject *file = nullptr;
     EXPECT_EQ(OCIFileOpen(env, err, &file, T("x"), nullptr, OCI_FILE_READ_ONLY, OCI_FILE_CREATE, 0), OCI_ERROR);
     EXPECT_EQ(ErrorCode(err), 30150);
     EXPECT_FALSE(std::filesystem::exists(dir + "/x"));
 }
 
 TEST_F(FileTest, CreationOptionsAndErrorTranslation) {
-    // Missing without a creating option.
-    Open("missing", OCI_FILE_READ_WRITE, OCI_FILE_APPEND, OCI_ERROR);
-    Record record = FirstRecord(err);
-    EXPECT_EQ(record.code, 30152);
-    EXPECT_NE(record.text.find("30152: file not found"), std::string::npos);
+    sb4 code = 0;
+    EXPECT_EQ(Open("missing", OCI_FILE_READ_WRITE, OCI_FILE_APPEND, &code), nullptr);
+    EXPECT_EQ(code, 30152);
+    EXPECT_NE(FirstRecord(err).text.find("30152: file not found"), std::string::npos);
 
-    // Exclusive creation: once, then 30151.
+    // Exclusive creation works once, then finds the file.
     OCIFileObject *file = Open("excl", OCI_FILE_WRITE_ONLY, OCI_FILE_EXCL);
-    ASSERT_NE(file, nullptr);
     Write(file, "abc");
     EXPECT_EQ(OCIFileClose(env, err, file), OCI_SUCCESS);
-    EXPECT_EQ(Open("excl", OCI_FILE_WRITE_ONLY, OCI_FILE_EXCL, OCI_ERROR), nullptr);
-    EXPECT_EQ(ErrorCode(err), 30151);
-    EXPECT_EQ(Open("excl", OCI_FILE_WRITE_ONLY, OCI_FILE_CREATE | OCI_FILE_EXCL, OCI_ERROR), nullptr);
-    EXPECT_EQ(ErrorCode(err), 30151);
+    EXPECT_EQ(Open("excl", OCI_FILE_WRITE_ONLY, OCI_FILE_EXCL, &code), nullptr);
+    EXPECT_EQ(code, 30151);
 
-    // Create keeps what is there, truncate empties it, options combine.
+    // Create keeps the contents, truncate (combined with create) drops them.
     file = Open("excl", OCI_FILE_READ_ONLY, OCI_FILE_CREATE);
     EXPECT_EQ(Read(file, 10), "abc");
     EXPECT_EQ(OCIFileClose(env, err, file), OCI_SUCCESS);
@@ -154,14 +132,10 @@ TEST_F(FileTest, CreationOptionsAndErrorTranslation) {
     EXPECT_EQ(Read(file, 10), "");
     EXPECT_EQ(OCIFileClose(env, err, file), OCI_SUCCESS);
 
-    // A directory component that is not there, and a name that is a directory.
-    EXPECT_EQ(Open("nodir/f", OCI_FILE_WRITE_ONLY, OCI_FILE_CREATE, OCI_ERROR), nullptr);
-    EXPECT_EQ(ErrorCode(err), 30152);
     std::filesystem::create_directory(dir + "/sub");
-    EXPECT_EQ(Open("sub", OCI_FILE_WRITE_ONLY, OCI_FILE_CREATE, OCI_ERROR), nullptr);
-    EXPECT_EQ(ErrorCode(err), 30155);  // EISDIR: any other error
+    EXPECT_EQ(Open("sub", OCI_FILE_WRITE_ONLY, OCI_FILE_CREATE, &code), nullptr);
+    EXPECT_EQ(code, 30155);  // EISDIR, like any error without its own number
 
-    // A full device.
     OCIFileObject *full = nullptr;
     if (OCIFileOpen(env, err, &full, T("full"), T("/dev"), OCI_FILE_WRITE_ONLY, OCI_FILE_APPEND, 0) == OCI_SUCCESS) {
         ub4 written = 0;
@@ -176,53 +150,43 @@ TEST_F(FileTest, ReadWriteSeekLengthAndExistence) {
     ub1 flag = TRUE;
     EXPECT_EQ(OCIFileExists(env, err, T("data"), T(dir.c_str()), &flag), OCI_SUCCESS);
     EXPECT_EQ(flag, FALSE);
-    ubig_ora length = 99;
-    EXPECT_EQ(OCIFileGetLength(env, err, T("data"), T(dir.c_str()), &length), OCI_ERROR);
-    EXPECT_EQ(ErrorCode(err), 30152);
-
     OCIFileObject *file = Open("data", OCI_FILE_READ_WRITE, OCI_FILE_CREATE);
-    ASSERT_NE(file, nullptr);
     Write(file, "0123456789abcdefghij");
     EXPECT_EQ(OCIFileFlush(env, err, file), OCI_SUCCESS);
-    // The name is the path, a slash and the file name.
-    EXPECT_EQ(Contents("data"), "0123456789abcdefghij");
+    std::ifstream in(dir + "/data");  // the name is path, slash, file name
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "0123456789abcdefghij");
     EXPECT_EQ(OCIFileExists(env, err, T("data"), T(dir.c_str()), &flag), OCI_SUCCESS);
     EXPECT_EQ(flag, TRUE);
+    ubig_ora length = 0;
     EXPECT_EQ(OCIFileGetLength(env, err, T("data"), T(dir.c_str()), &length), OCI_SUCCESS);
     EXPECT_EQ(length, 20u);
 
-    EXPECT_EQ(OCIFileSeek(env, err, file, OCI_FILE_SEEK_END, 10, OCI_FILE_BACKWARD), OCI_SUCCESS);
+    EXPECT_EQ(Seek(file, OCI_FILE_SEEK_END, 10, OCI_FILE_BACKWARD), OCI_SUCCESS);
     EXPECT_EQ(Read(file, 4), "abcd");
-    EXPECT_EQ(OCIFileSeek(env, err, file, OCI_FILE_SEEK_CURRENT, 3, OCI_FILE_BACKWARD), OCI_SUCCESS);
+    EXPECT_EQ(Seek(file, OCI_FILE_SEEK_CURRENT, 3, OCI_FILE_BACKWARD), OCI_SUCCESS);
     EXPECT_EQ(Read(file, 2), "bc");
-    EXPECT_EQ(OCIFileSeek(env, err, file, OCI_FILE_SEEK_BEGINNING, 5, OCI_FILE_FORWARD), OCI_SUCCESS);
+    EXPECT_EQ(Seek(file, OCI_FILE_SEEK_BEGINNING, 5, OCI_FILE_FORWARD), OCI_SUCCESS);
     EXPECT_EQ(Read(file, 3), "567");
-    EXPECT_EQ(OCIFileSeek(env, err, file, OCI_FILE_SEEK_CURRENT, 2, OCI_FILE_FORWARD), OCI_SUCCESS);
-    EXPECT_EQ(Read(file, 1), "a");
-    EXPECT_EQ(OCIFileSeek(env, err, file, OCI_FILE_SEEK_END, 0, OCI_FILE_FORWARD), OCI_SUCCESS);
-    EXPECT_EQ(Read(file, 5), "");
 
-    // Refused directions, origins and positions.
-    EXPECT_EQ(OCIFileSeek(env, err, file, OCI_FILE_SEEK_BEGINNING, 1, 0), OCI_ERROR);
+    EXPECT_EQ(Seek(file, OCI_FILE_SEEK_BEGINNING, 1, 0), OCI_ERROR);
     EXPECT_EQ(ErrorCode(err), 30150);
-    EXPECT_EQ(OCIFileSeek(env, err, file, 4, 1, OCI_FILE_FORWARD), OCI_ERROR);
+    EXPECT_EQ(Seek(file, 4, 1, OCI_FILE_FORWARD), OCI_ERROR);
     EXPECT_EQ(ErrorCode(err), 30150);
-    EXPECT_EQ(OCIFileSeek(env, err, file, OCI_FILE_SEEK_BEGINNING, ~ubig_ora{0}, OCI_FILE_BACKWARD), OCI_ERROR);
+    EXPECT_EQ(Seek(file, OCI_FILE_SEEK_END, ~ubig_ora{0}, OCI_FILE_BACKWARD), OCI_ERROR);  // cannot be negated
     EXPECT_EQ(ErrorCode(err), 30150);
-    EXPECT_EQ(OCIFileSeek(env, err, file, OCI_FILE_SEEK_BEGINNING, 1, OCI_FILE_BACKWARD), OCI_ERROR);
+    EXPECT_EQ(Seek(file, OCI_FILE_SEEK_BEGINNING, 1, OCI_FILE_BACKWARD), OCI_ERROR);
     EXPECT_EQ(ErrorCode(err), 30157);  // EINVAL
-    EXPECT_EQ(OCIFileSeek(env, err, nullptr, OCI_FILE_SEEK_BEGINNING, 1, OCI_FILE_FORWARD), OCI_ERROR);
-    EXPECT_EQ(ErrorCode(err), 30150);
     EXPECT_EQ(OCIFileClose(env, err, file), OCI_SUCCESS);
 
     // Append writes at the end wherever the position was.
     file = Open("data", OCI_FILE_READ_WRITE, OCI_FILE_APPEND);
-    EXPECT_EQ(OCIFileSeek(env, err, file, OCI_FILE_SEEK_BEGINNING, 0, OCI_FILE_FORWARD), OCI_SUCCESS);
+    EXPECT_EQ(Seek(file, OCI_FILE_SEEK_BEGINNING, 0, OCI_FILE_FORWARD), OCI_SUCCESS);
     Write(file, "XY");
+    EXPECT_EQ(Seek(file, OCI_FILE_SEEK_END, 3, OCI_FILE_BACKWARD), OCI_SUCCESS);
+    EXPECT_EQ(Read(file, 5), "jXY");
     EXPECT_EQ(OCIFileClose(env, err, file), OCI_SUCCESS);
-    EXPECT_EQ(Contents("data"), "0123456789abcdefghijXY");
 
-    // A read on a write-only file fails with all ones as its count.
+    // A failed read reports all ones as its count.
     file = Open("data", OCI_FILE_WRITE_ONLY, OCI_FILE_CREATE);
     char buf[4];
     ub4 got = 0;
@@ -230,12 +194,6 @@ TEST_F(FileTest, ReadWriteSeekLengthAndExistence) {
     EXPECT_EQ(got, 0xFFFFFFFFu);
     EXPECT_EQ(ErrorCode(err), 30155);  // EBADF
     EXPECT_EQ(OCIFileRead(env, err, file, nullptr, sizeof buf, &got), OCI_ERROR);
-    EXPECT_EQ(ErrorCode(err), 30150);
-    EXPECT_EQ(OCIFileWrite(env, err, file, buf, sizeof buf, nullptr), OCI_ERROR);
-    EXPECT_EQ(ErrorCode(err), 30150);
-    EXPECT_EQ(OCIFileExists(env, err, T("data"), T(dir.c_str()), nullptr), OCI_ERROR);
-    EXPECT_EQ(ErrorCode(err), 30150);
-    EXPECT_EQ(OCIFileClose(env, err, nullptr), OCI_ERROR);
     EXPECT_EQ(ErrorCode(err), 30150);
     EXPECT_EQ(OCIFileClose(env, err, file), OCI_SUCCESS);
 }
@@ -246,14 +204,12 @@ TEST_F(FileTest, StandardStreamsAreLentNotClosed) {
         const bool wasOpen = fcntl(fd, F_GETFD) != -1;
         OCIFileObject *file = nullptr;
         ASSERT_EQ(OCIFileOpen(env, err, &file, nullptr, nullptr, 0, 0, types[fd]), OCI_SUCCESS);
-        ASSERT_NE(file, nullptr);
+        ub4 written = 99;
         if (fd > 0) {
-            ub4 written = 99;
             EXPECT_EQ(OCIFileWrite(env, err, file, T(""), 0, &written), OCI_SUCCESS);
-            EXPECT_EQ(written, 0u);
         }
         EXPECT_EQ(OCIFileClose(env, err, file), OCI_SUCCESS);
-        EXPECT_EQ(fcntl(fd, F_GETFD) != -1, wasOpen) << "descriptor " << fd << " was closed";
+        EXPECT_EQ(fcntl(fd, F_GETFD) != -1, wasOpen) << "descriptor " << fd;
     }
 }
 

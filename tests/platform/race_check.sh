@@ -23,13 +23,13 @@ tsan)
     cmake --build "$build" --target $targets -j"$(nproc)"
     export TSAN_OPTIONS="halt_on_error=1 exitcode=66 ${TSAN_OPTIONS:-}"
     "$build/tests/platform/platform_thread_stress_test"
-    "$build/tests/platform/platform_test" --gtest_filter='ThreadTest.*'
+    "$build/tests/platform/platform_test" --gtest_filter='ThreadTest.*:KeyTest.*'
     ;;
 helgrind)
     build=${2:-build-helgrind}
     cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOCICOMPAT_SANITIZE=OFF
     cmake --build "$build" --target $targets -j"$(nproc)"
-    for run in "platform_thread_stress_test" "platform_test --gtest_filter=ThreadTest.*"; do
+    for run in "platform_thread_stress_test" "platform_test --gtest_filter=ThreadTest.*:KeyTest.*"; do
         # shellcheck disable=SC2086
         valgrind --tool=helgrind --error-exitcode=66 --suppressions="$here/helgrind.supp" \
             "$build/tests/platform/"$run
