@@ -2,10 +2,16 @@
  * A walk through the library as an OCI application sees it: only <oci.h>,
  * only the shared library. It prints each step and exits 0 when every call
  * behaved as an OCI client library should, 1 otherwise.
+ *
+ * usage: ocicompat-demo [connect-identifier]
+ * Without an identifier the session part is skipped. The identifier is any
+ * OCI connect string the library understands: host:port/database, a
+ * tnsnames.ora alias, or a postgresql:// URI.
  */
 #include <oci.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 static int failures;
@@ -53,7 +59,113 @@ static void show_env_error(OCIEnv *envhp, sb4 want_code)
     }
 }
 
-int main(void)
+/* Prints the first record of an error handle. */
+static void show_error(OCIError *errhp)
+{
+    OraText buf[512];
+    sb4 errcode = 0;
+
+    buf[0] = 0;
+    if (OCIErrorGet(errhp, 1, NULL, &errcode, buf, (ub4)sizeof buf, OCI_HTYPE_ERROR) == OCI_SUCCESS)
+        printf("     error %d: %s\n", (int)errcode, (const char *)buf);
+}
+
+/* Attach, log in, ask the server who it is, run a transaction, log out. */
+static void run_session(OCIEnv *envhp, OCIError *errhp, OCIServer *srvhp, OCISvcCtx *svchp,
+                        OCISession *usrhp, const char *connect)
+{
+    const char *user = getenv("PGUSER") ? getenv("PGUSER") : "postgres";
+    OraText version[256];
+    ub4 release = 0;
+    OCITrans *txnhp = NULL;
+
+    if (!expect("OCIServerAttach(connect identifier)",
+                OCIServerAttach(srvhp, errhp, (const OraText *)connect, (sb4)strlen(connect), OCI_DEFAULT),
+                OCI_SUCCESS)) {
+        show_error(errhp);
+        return;
+    }
+    expect("OCIAttrSet(svchp, OCI_ATTR_SERVER)",
+           OCIAttrSet(svchp, OCI_HTYPE_SVCCTX, srvhp, 0, OCI_ATTR_SERVER, errhp), OCI_SUCCESS);
+    expect("OCIAttrSet(usrhp, OCI_ATTR_USERNAME)",
+           OCIAttrSet(usrhp, OCI_HTYPE_SESSION, (void *)user, (ub4)strlen(user), OCI_ATTR_USERNAME, errhp),
+           OCI_SUCCESS);
+    if (!expect("OCISessionBegin(OCI_CRED_RDBMS)",
+                OCISessionBegin(svchp, errhp, usrhp, OCI_CRED_RDBMS, OCI_DEFAULT), OCI_SUCCESS)) {
+        show_error(errhp);
+        return;
+    }
+    expect("OCIAttrSet(svchp, OCI_ATTR_SESSION)",
+           OCIAttrSet(svchp, OCI_HTYPE_SVCCTX, usrhp, 0, OCI_ATTR_SESSION, errhp), OCI_SUCCESS);
+    if (expect("OCIServerRelease", OCIServerRelease(svchp, errhp, version, (ub4)sizeof version,
+                                                    OCI_HTYPE_SVCCTX, &release), OCI_SUCCESS))
+        printf("     %s (release 0x%08x)\n", (const char *)version, (unsigned)release);
+    expect("OCIPing", OCIPing(svchp, errhp, OCI_DEFAULT), OCI_SUCCESS);
+
+    expect("OCIHandleAlloc(OCI_HTYPE_TRANS)",
+           OCIHandleAlloc(envhp, (void **)&txnhp, OCI_HTYPE_TRANS, 0, NULL), OCI_SUCCESS);
+    expect("OCIAttrSet(svchp, OCI_ATTR_TRANS)",
+           OCIAttrSet(svchp, OCI_HTYPE_SVCCTX, txnhp, 0, OCI_ATTR_TRANS, errhp), OCI_SUCCESS);
+    expect("OCITransStart(OCI_TRANS_READONLY)",
+           OCITransStart(svchp, errhp, 60, OCI_TRANS_READONLY), OCI_SUCCESS);
+    expect("OCITransCommit", OCITransCommit(svchp, errhp, OCI_DEFAULT), OCI_SUCCESS);
+
+    expect("OCISessionEnd", OCISessionEnd(svchp, errhp, usrhp, OCI_DEFAULT), OCI_SUCCESS);
+    /* The connection is gone: a second end says so. */
+    expect("OCISessionEnd again", OCISessionEnd(svchp, errhp, usrhp, OCI_DEFAULT), OCI_ERROR);
+    show_error(errhp);
+    expect("OCIServerDetach", OCIServerDetach(srvhp, errhp, OCI_DEFAULT), OCI_SUCCESS);
+}
+
+/* A worker thread adds to a total under a mutex and keeps a per-thread value
+ * in a key whose destructor runs when the thread ends. */
+static OCIEnv *worker_env;
+static OCIError *worker_err;
+static OCIThreadMutex *total_lock;
+static OCIThreadKey *scratch_key;
+static int total, scratch_released;
+
+static void release_scratch(void *value)
+{
+    scratch_released = value != NULL;
+}
+
+static void worker(void *arg)
+{
+    OCIThreadKeySet(worker_env, worker_err, scratch_key, (void *)"per-thread buffer");
+    OCIThreadMutexAcquire(worker_env, worker_err, total_lock);
+    total += *(int *)arg;
+    OCIThreadMutexRelease(worker_env, worker_err, total_lock);
+}
+
+static void run_worker_thread(OCIEnv *envhp, OCIError *errhp)
+{
+    OCIThreadId *tid = NULL;
+    OCIThreadHandle *thnd = NULL;
+    int amount = 42;
+
+    worker_env = envhp;
+    expect("OCIHandleAlloc(OCI_HTYPE_ERROR) for the worker",
+           OCIHandleAlloc(envhp, (void **)&worker_err, OCI_HTYPE_ERROR, 0, NULL), OCI_SUCCESS);
+    OCIThreadProcessInit();
+    expect("OCIThreadInit", OCIThreadInit(envhp, errhp), OCI_SUCCESS);
+    expect("OCIThreadMutexInit", OCIThreadMutexInit(envhp, errhp, &total_lock), OCI_SUCCESS);
+    expect("OCIThreadKeyInit(with destructor)",
+           OCIThreadKeyInit(envhp, errhp, &scratch_key, release_scratch), OCI_SUCCESS);
+    expect("OCIThreadIdInit", OCIThreadIdInit(envhp, errhp, &tid), OCI_SUCCESS);
+    expect("OCIThreadHndInit", OCIThreadHndInit(envhp, errhp, &thnd), OCI_SUCCESS);
+    if (expect("OCIThreadCreate", OCIThreadCreate(envhp, errhp, worker, &amount, tid, thnd), OCI_SUCCESS)) {
+        expect("OCIThreadJoin", OCIThreadJoin(envhp, errhp, thnd), OCI_SUCCESS);
+        expect("OCIThreadClose", OCIThreadClose(envhp, errhp, thnd), OCI_SUCCESS);
+    }
+    printf("     worker added %d; its key destructor %s\n", total, scratch_released ? "ran" : "did not run");
+    if (total != amount || !scratch_released)
+        failures++;
+    expect("OCIThreadTerm", OCIThreadTerm(envhp, errhp), OCI_SUCCESS);
+    /* The mutex, key, id and handle go with the environment. */
+}
+
+int main(int argc, char **argv)
 {
     OCIEnv *envhp = NULL;
     OCIError *errhp = NULL;
@@ -90,6 +202,12 @@ int main(void)
     expect("OCIHandleAlloc(OCI_HTYPE_STMT, xtramem_sz=64, usrmempp=NULL)",
            OCIHandleAlloc(envhp, &spare, OCI_HTYPE_STMT, 64, NULL), OCI_ERROR);
     show_env_error(envhp, 16530);
+
+    if (argc > 1)
+        run_session(envhp, errhp, srvhp, svchp, usrhp, argv[1]);
+    else
+        printf("(no connect identifier given: session part skipped)\n");
+    run_worker_thread(envhp, errhp);
 
     expect("OCIDescriptorFree(OCI_DTYPE_LOB)", OCIDescriptorFree(lob, OCI_DTYPE_LOB),
            OCI_SUCCESS);

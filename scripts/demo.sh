@@ -18,9 +18,13 @@ bash "$root/scripts/pg-cluster.sh" start "$pgdir" "${OCI_PG_PORT:-54329}"
 # shellcheck source=/dev/null
 . "$pgdir/pgenv.sh"
 
+# The demo gets its connect identifier the way an OCI application would: as
+# a connect string. The throwaway cluster listens on a unix socket only, so
+# a URI names it.
+connect="postgresql:///$PGDATABASE?host=$PGHOST&port=$PGPORT"
 echo
 set +e
-"$demo"
+"$demo" "$connect"
 status=$?
 set -e
 echo
