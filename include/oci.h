@@ -234,6 +234,9 @@ typedef ub4 OCIWchar;
 /* OCIServerAttach: attach through a connection pool. */
 #define OCI_CPOOL 0x00000200
 
+/* OCIPasswordChange: authenticate with the old password first. */
+#define OCI_AUTH 0x08
+
 /* ====================================================================
  * Statement syntax (OCIStmtPrepare `language')
  * ================================================================== */

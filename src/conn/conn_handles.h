@@ -3,6 +3,7 @@
 #pragma once
 #include <libpq-fe.h>
 
+#include <atomic>
 #include <cstdio>
 
 #include "env/handles.h"
@@ -17,6 +18,7 @@ struct OCIServer : OCIHandle {
     char *uri;
     PGconn *conn;
     FILE *protocolTrace;  // OCI_TRACE_PROTOCOL file of the connection
+    std::atomic<bool> breakRequested;  // set by OCIBreak from another thread
     bool nonBlocking;
     bool stmtLevelTx;
     ub4 holdMode;
@@ -29,6 +31,7 @@ struct OCISession : OCIHandle {
     char *password;
     char *module;
     List *contexts;  // ContextEntry*, OCIContextSetValue on this session
+    bool fromSessionGet;  // handed out by OCISessionGet outside a pool
 };
 
 struct OCITrans;

@@ -19,7 +19,6 @@ constexpr sb4 kErrConnectionTerminated = 25407;
 
 // OCIPasswordChange mode that logs on first when the service context has no
 // live connection yet.
-constexpr ub4 kModeAuth = 0x8;
 
 constexpr size_t kCancelErrorSize = 256;
 
@@ -193,7 +192,7 @@ OCI_EXPORT sword OCIPasswordChange(OCISvcCtx *svchp, OCIError *errhp, const OraT
                                    const OraText *opasswd, ub4 opasswd_len, const OraText *npasswd,
                                    ub4 npasswd_len, ub4 mode) {
     if (HandleAs<OCISvcCtx>(svchp, HANDLE_OCISvcCtx) == nullptr || HandleAs<OCIError>(errhp, HANDLE_OCIError) == nullptr ||
-        (mode != OCI_DEFAULT && (mode & kModeAuth) == 0))
+        (mode != OCI_DEFAULT && (mode & OCI_AUTH) == 0))
         return OCI_INVALID_HANDLE;
     ClearErrorHandle(errhp);
     OCIEnv *env = HandleAs<OCIEnv>(svchp->parenth, HANDLE_OCIEnv);
@@ -213,7 +212,7 @@ OCI_EXPORT sword OCIPasswordChange(OCISvcCtx *svchp, OCIError *errhp, const OraT
         if (server == nullptr || session == nullptr) return OCI_INVALID_HANDLE;
 
         if (PQstatus(server->conn) != CONNECTION_OK) {
-            if ((mode & kModeAuth) == 0) {
+            if ((mode & OCI_AUTH) == 0) {
                 RequireConnected(server, errhp);
                 return OCI_ERROR;
             }
@@ -270,6 +269,7 @@ OCI_EXPORT sword OCIBreak(void *hndlp, OCIError *errhp) {
     return RunEntry({"OCIBreak", 0}, nullptr, nullptr, [&]() -> sword {
         PGcancel *cancel = PQgetCancel(server->conn);
         if (cancel == nullptr) return OCI_ERROR;
+        server->breakRequested = true;
         char error[kCancelErrorSize];
         const int sent = PQcancel(cancel, error, sizeof error);
         PQfreeCancel(cancel);

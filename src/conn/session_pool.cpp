@@ -6,7 +6,6 @@
 #include <ctime>
 #include <mutex>
 #include <new>
-#include <unordered_set>
 
 #include "conn/session_control.h"
 #include "conn/session_pool.h"
@@ -57,20 +56,15 @@ private:
     std::mutex *mutex_;
 };
 
-// Sessions handed out by OCISessionGet that no pool takes back: plain logons
-// and those of a destroyed pool. OCISessionRelease logs them off; any other
-// session it refuses. The set only compares addresses.
-std::mutex gotLock;
-std::unordered_set<const OCISession *> gotSessions;
+// Sessions handed out by OCISessionGet that no pool takes back (plain
+// logons and those of a destroyed pool) carry a mark: OCISessionRelease logs
+// them off and refuses any other session.
+void MarkSessionGot(OCISession *session) { session->fromSessionGet = true; }
 
-void MarkSessionGot(const OCISession *session) {
-    std::lock_guard<std::mutex> guard(gotLock);
-    gotSessions.insert(session);
-}
-
-bool TakeSessionGot(const OCISession *session) {
-    std::lock_guard<std::mutex> guard(gotLock);
-    return gotSessions.erase(session) != 0;
+bool TakeSessionGot(OCISession *session) {
+    const bool marked = session->fromSessionGet;
+    session->fromSessionGet = false;
+    return marked;
 }
 
 // Moves `entry` onto `list`; the entry is freed when no list cell can be had.
@@ -122,12 +116,7 @@ void EmptyPool(OCISPool *pool, OCIError *errhp, bool handOver) {
     foreach_cell(cell, busy) {
         auto *entry = static_cast<PoolEntry *>(cell->ptr);
         if (handOver && entry->svc != nullptr && entry->svc->session != nullptr) {
-            try {
-                MarkSessionGot(entry->svc->session);
-            } catch (const std::bad_alloc &) {
-                // Without a mark the session is refused by OCISessionRelease
-                // and goes with its environment instead.
-            }
+            MarkSessionGot(entry->svc->session);
         }
         o2pFree(entry);
     }
@@ -437,13 +426,7 @@ OCI_EXPORT sword OCISessionGet(OCIEnv *envhp, OCIError *errhp, OCISvcCtx **svchp
             *svchp = nullptr;
             return rc;
         }
-        try {
-            MarkSessionGot(static_cast<OCISession *>(session));
-        } catch (const std::bad_alloc &) {
-            OCILogoff(*svchp, errhp);
-            *svchp = nullptr;
-            throw;
-        }
+        MarkSessionGot(static_cast<OCISession *>(session));
         if (mode == OCI_SESSGET_STMTCACHE) (*svchp)->stmtCacheEnabled = true;
         return OCI_SUCCESS;
     }, OCI_ARGS(envhp, errhp, svchp, authhp, poolName, poolName_len, tagInfo, tagInfo_len, retTagInfo,

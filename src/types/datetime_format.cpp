@@ -1131,6 +1131,7 @@ int DecodeDateTime(const DateFields &fields, ParsedDateTime *out) {
         if (!YearInDateRange(year)) return DTERR_DATE;
         if (date.month < 1 || date.month > 12) return DTERR_DATE;
         if (date.day < 1 || date.day > DaysInMonth(static_cast<int>(year), date.month)) return DTERR_DATE;
+        if (JulianDay(year, date.month, date.day) < 0) return DTERR_DATE;
         out->hasDate = true;
         out->tm.tm_year = static_cast<int>(year);
         out->tm.tm_mon = date.month;
@@ -1318,9 +1319,20 @@ int FinishInterval(const IntervalSum &sum, bool negate, IntervalData *out) {
 
 }  // namespace
 
-int DecodeInterval(const DateFields &fields, IntervalData *out) {
+int DecodeInterval(const DateFields &given, IntervalData *out) {
     if (out == nullptr) return DTERR_INTERNAL;
     *out = IntervalData{0, 0, 0};
+    // The SQL-standard style writes one leading "-" for an interval whose
+    // parts are all negative ("-3 4:05:06"); it has no unit words and no other
+    // signs. Texts with unit words always sign each part themselves.
+    DateFields fields = given;
+    bool words = false, laterSigns = false;
+    for (int k = 0; k < fields.count; ++k) {
+        if (fields.field[k].type == DTF_STRING) words = true;
+        if (k > 0 && fields.field[k].sign != 0) laterSigns = true;
+    }
+    if (!words && !laterSigns && fields.count > 1 && fields.field[0].sign == '-')
+        for (int k = 1; k < fields.count; ++k) fields.field[k].sign = '-';
     IntervalSum sum;
     bool ago = false, any = false;
     const DateField *pending = nullptr;  // a number still waiting for its unit
