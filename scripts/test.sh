@@ -64,7 +64,7 @@ if bash "$root/scripts/build.sh"; then
   # keeps `ctest -T` from complaining about the missing file.
   [ -e "$plain/DartConfiguration.tcl" ] || : >"$plain/DartConfiguration.tcl"
   rm -f "$plain"/Testing/Temporary/MemoryChecker.*.log
-  if ! run_ctest valgrind "$plain" -L '^unit$' -T memcheck \
+  if ! run_ctest valgrind "$plain" -L '^unit$' -LE '^script$' -T memcheck \
       --overwrite MemoryCheckCommand="$(command -v valgrind)" \
       --overwrite MemoryCheckCommandOptions="$vg_opts"; then
     # ctest keeps valgrind's reports in files; show the ones with findings.
