@@ -13,20 +13,12 @@
 #include "conn/server_control.h"
 #include "diag/errors.h"
 #include "env/env.h"
+#include "support/server_test_support.h"
 
 namespace {
 
-std::string ClusterUri() {
-    auto var = [](const char *name) { return std::string(std::getenv(name) ? std::getenv(name) : ""); };
-    return "postgresql:///" + var("PGDATABASE") + "?host=" + var("PGHOST") + "&port=" + var("PGPORT");
-}
+using oci_test::ClusterUri;
 
-std::string Query(PGconn *conn, const std::string &sql) {
-    PGresult *res = PQexec(conn, sql.c_str());
-    std::string value = PQresultStatus(res) == PGRES_TUPLES_OK && PQntuples(res) > 0 ? PQgetvalue(res, 0, 0) : "?";
-    PQclear(res);
-    return value;
-}
 
 const OraText *T(const std::string &s) { return reinterpret_cast<const OraText *>(s.data()); }
 ub4 L(const std::string &s) { return static_cast<ub4>(s.size()); }
@@ -80,7 +72,7 @@ protected:
         char *q = PQescapeLiteral(admin, role.c_str(), role.size());
         const std::string name = q;
         PQfreemem(q);
-        return Query(admin, "SELECT coalesce(rolpassword, '(none)') FROM pg_authid WHERE rolname = " + name);
+        return oci_test::QueryValue(admin, "SELECT coalesce(rolpassword, '(none)') FROM pg_authid WHERE rolname = " + name);
     }
     // Whether `role` has `password`, as md5 stores it.
     bool HasMd5Password(const std::string &role, const std::string &password) {
@@ -95,7 +87,7 @@ protected:
         const std::string sql = "SELECT state FROM pg_stat_activity WHERE pid = " +
                                 std::to_string(PQbackendPID(c)) + " AND query LIKE '%pg_sleep%'";
         for (int i = 0; i < 250; i++, usleep(20000))
-            if (Query(admin, sql) == "active") return true;
+            if (oci_test::QueryValue(admin, sql) == "active") return true;
         return false;
     }
     sb4 Code() { return ErrorRecordCount(err) > 0 ? ErrorRecordAt(err, 1)->errcode : 0; }
@@ -125,7 +117,7 @@ TEST(ServerReleaseTest, PacksOldAndNewVersionNumbering) {
 }
 
 TEST_F(ServerControlTest, VersionTextAndRelease) {
-    const std::string expected = Query(conn, "SELECT version()");
+    const std::string expected = oci_test::QueryValue(conn, "SELECT version()");
     OraText buf[512];
     ASSERT_EQ(OCIServerVersion(svc, err, buf, sizeof buf, OCI_HTYPE_SVCCTX), OCI_SUCCESS);
     EXPECT_EQ(std::string(reinterpret_cast<char *>(buf)), expected);
@@ -157,7 +149,7 @@ TEST_F(ServerControlTest, Utf16EnvironmentConvertsVersionRoleAndPassword) {
     ASSERT_EQ(Logon(wenv, werr, Wide("postgres"), "", &wsvc), OCI_SUCCESS);
     OraText buf[1024];
     ASSERT_EQ(OCIServerVersion(wsvc, werr, buf, sizeof buf, OCI_HTYPE_SVCCTX), OCI_SUCCESS);
-    const std::string wide = Wide(Query(conn, "SELECT version()")) + std::string(2, '\0');
+    const std::string wide = Wide(oci_test::QueryValue(conn, "SELECT version()")) + std::string(2, '\0');
     EXPECT_EQ(std::string(reinterpret_cast<char *>(buf), wide.size()), wide);
 
     Exec("CREATE ROLE " + Ident(kOther) + " LOGIN");
@@ -176,8 +168,8 @@ TEST_F(ServerControlTest, PingAndBreakOnALiveAndADeadConnection) {
     EXPECT_EQ(OCIPing(static_cast<OCISvcCtx *>(Alloc(OCI_HTYPE_SVCCTX)), err, OCI_DEFAULT), OCI_INVALID_HANDLE);
 
     const std::string pid = std::to_string(PQbackendPID(conn));
-    ASSERT_EQ(Query(admin, "SELECT pg_terminate_backend(" + pid + ")"), "t");
-    for (int i = 0; i < 100 && Query(admin, "SELECT count(*) FROM pg_stat_activity WHERE pid = " + pid) != "0"; i++)
+    ASSERT_EQ(oci_test::QueryValue(admin, "SELECT pg_terminate_backend(" + pid + ")"), "t");
+    for (int i = 0; i < 100 && oci_test::QueryValue(admin, "SELECT count(*) FROM pg_stat_activity WHERE pid = " + pid) != "0"; i++)
         usleep(20000);
     EXPECT_EQ(OCIPing(svc, err, OCI_DEFAULT), OCI_ERROR);
     EXPECT_EQ(Text(), "VOSKARI-01041: host definition extension not found");
@@ -214,7 +206,7 @@ TEST_F(ServerControlTest, PasswordIsQuotedAndChangedForTheNamedRole) {
               OCI_SUCCESS)
         << Text();
     EXPECT_TRUE(HasMd5Password(kRole, evil));
-    EXPECT_EQ(Query(admin, "SELECT count(*) FROM pg_roles WHERE rolname = '" + kSentinel + "'"), "1");
+    EXPECT_EQ(oci_test::QueryValue(admin, "SELECT count(*) FROM pg_roles WHERE rolname = '" + kSentinel + "'"), "1");
     EXPECT_STREQ(own->session->password, evil.c_str());
     EXPECT_EQ(calls, 1);
 
@@ -245,7 +237,7 @@ TEST_F(ServerControlTest, PasswordChangeLogsOnAsTheNamedRoleInAuthMode) {
     EXPECT_EQ(Code(), 25407);
     ASSERT_EQ(OCIPasswordChange(fresh, err, T(kRole), L(kRole), T("initial"), 7, T("next"), 4, 8), OCI_SUCCESS)
         << Text();
-    EXPECT_EQ(Query(server->conn, "SELECT current_user"), kRole);
+    EXPECT_EQ(oci_test::QueryValue(server->conn, "SELECT current_user"), kRole);
     EXPECT_STREQ(session->password, "next");
     EXPECT_NE(StoredPassword(kRole), before);
 }
@@ -268,13 +260,13 @@ TEST_F(ServerControlTest, BreakCancelsTheRunningStatement) {
     EXPECT_EQ(rc, OCI_SUCCESS);
     EXPECT_EQ(sqlstate, "57014");  // query_canceled
     EXPECT_LT(seconds, 10.0);
-    EXPECT_EQ(Query(conn, "SELECT 1"), "1");
+    EXPECT_EQ(oci_test::QueryValue(conn, "SELECT 1"), "1");
 }
 
 TEST_F(ServerControlTest, ResetReadsThePendingResult) {
     ASSERT_EQ(PQsendQuery(conn, "SELECT 42"), 1);
     EXPECT_EQ(OCIReset(svc, err), OCI_SUCCESS);
-    EXPECT_EQ(Query(conn, "SELECT 1"), "1");
+    EXPECT_EQ(oci_test::QueryValue(conn, "SELECT 1"), "1");
 
     // An interrupted statement in a transaction: the cancellation is
     // reported and no transaction is left open.

@@ -13,23 +13,15 @@
 #include "conn/conn_handles.h"
 #include "diag/errors.h"
 #include "env/env.h"
+#include "support/server_test_support.h"
 
 namespace {
 
-std::string ClusterUri() {
-    auto var = [](const char *name) { return std::string(std::getenv(name) ? std::getenv(name) : ""); };
-    return "postgresql:///" + var("PGDATABASE") + "?host=" + var("PGHOST") + "&port=" + var("PGPORT");
-}
+using oci_test::ClusterUri;
 
-std::string Query(PGconn *conn, const std::string &sql) {
-    PGresult *res = PQexec(conn, sql.c_str());
-    std::string value = PQresultStatus(res) == PGRES_TUPLES_OK && PQntuples(res) > 0 ? PQgetvalue(res, 0, 0) : "?";
-    PQclear(res);
-    return value;
-}
 
 PGconn *ConnOf(OCISvcCtx *svc) { return svc->server != nullptr ? svc->server->conn : nullptr; }
-std::string Pid(OCISvcCtx *svc) { return Query(ConnOf(svc), "SELECT pg_backend_pid()"); }
+std::string Pid(OCISvcCtx *svc) { return oci_test::QueryValue(ConnOf(svc), "SELECT pg_backend_pid()"); }
 std::string Wide(const std::string &s) {
     std::string w;
     for (char c : s) w += std::string{c, '\0'};
@@ -81,7 +73,7 @@ protected:
         std::string list = "0";
         for (const auto &p : pids) list += "," + p;
         std::string n;
-        for (int i = 0; i < 100 && (n = Query(monitor, "SELECT count(*) FROM pg_stat_activity WHERE pid IN (" +
+        for (int i = 0; i < 100 && (n = oci_test::QueryValue(monitor, "SELECT count(*) FROM pg_stat_activity WHERE pid IN (" +
                                                            list + ")")) != "0";
              i++)
             usleep(20000);
@@ -125,7 +117,7 @@ TEST_F(SessionPoolTest, HomogeneousPoolLendsReusesAndRefusesBeyondItsMaximum) {
     for (int i = 0; i < 2; i++) EXPECT_EQ(Release(s[i]), OCI_SUCCESS);
     ASSERT_EQ(OCISessionPoolDestroy(pool, err, OCI_DEFAULT), OCI_SUCCESS);
     EXPECT_EQ(LiveBackends(idle), 0);
-    EXPECT_EQ(Query(ConnOf(s[2]), "SELECT 7"), "7");
+    EXPECT_EQ(oci_test::QueryValue(ConnOf(s[2]), "SELECT 7"), "7");
     EXPECT_EQ(Release(s[2]), OCI_SUCCESS) << Text();
     EXPECT_EQ(LiveBackends(pids), 0);
     EXPECT_EQ(list_length(env->children), handlesBefore);
@@ -141,12 +133,12 @@ TEST_F(SessionPoolTest, ReleaseHandsBackACleanSessionOrDropsABrokenOne) {
     ASSERT_EQ(Get(&svc), OCI_SUCCESS);
     // The next borrower does not inherit uncommitted work.
     EXPECT_EQ(PQtransactionStatus(ConnOf(svc)), PQTRANS_IDLE);
-    EXPECT_EQ(Query(ConnOf(svc), "SELECT count(*) FROM pg_class WHERE relname = 'pool_leftover'"), "0");
+    EXPECT_EQ(oci_test::QueryValue(ConnOf(svc), "SELECT count(*) FROM pg_class WHERE relname = 'pool_leftover'"), "0");
 
     // The server ends the session while it is lent out.
     const std::string pid = Pid(svc);
     monitor = PQconnectdb(ClusterUri().c_str());
-    EXPECT_EQ(Query(monitor, "SELECT pg_terminate_backend(" + pid + ")"), "t");
+    EXPECT_EQ(oci_test::QueryValue(monitor, "SELECT pg_terminate_backend(" + pid + ")"), "t");
     EXPECT_EQ(LiveBackends({pid}), 0);
     PQclear(PQexec(ConnOf(svc), "SELECT 1"));  // the client learns of it
     const int handles = list_length(env->children);
@@ -217,14 +209,14 @@ TEST_F(SessionPoolTest, Utf16EnvironmentOpensPooledAndPlainSessions) {
     ASSERT_EQ(CreatePool(0, 1, OCI_SPC_HOMOGENEOUS, uri, user), OCI_SUCCESS);
     OCISvcCtx *svc = nullptr;
     ASSERT_EQ(Get(&svc), OCI_SUCCESS) << Text();
-    EXPECT_EQ(Query(ConnOf(svc), "SELECT current_user"), "postgres");
+    EXPECT_EQ(oci_test::QueryValue(ConnOf(svc), "SELECT current_user"), "postgres");
 
     void *auth = Alloc(OCI_HTYPE_AUTHINFO);
     ASSERT_EQ(OCIAttrSet(auth, OCI_HTYPE_AUTHINFO, T(user), L(user), OCI_ATTR_USERNAME, err), OCI_SUCCESS);
     name = T(uri);
     nameLen = L(uri);
     ASSERT_EQ(Get(&svc, OCI_DEFAULT, auth), OCI_SUCCESS) << Text();
-    EXPECT_EQ(Query(ConnOf(svc), "SELECT current_user"), "postgres");
+    EXPECT_EQ(oci_test::QueryValue(ConnOf(svc), "SELECT current_user"), "postgres");
 }
 
 TEST_F(SessionPoolTest, ThreadsShareOnePool) {
@@ -250,7 +242,7 @@ TEST_F(SessionPoolTest, ThreadsShareOnePool) {
                     seen.insert(svc);
                 }
                 const std::string want = std::to_string(t * 1000 + r++);
-                if (Query(ConnOf(svc), "SELECT " + want) != want) wrong++;
+                if (oci_test::QueryValue(ConnOf(svc), "SELECT " + want) != want) wrong++;
                 {
                     std::lock_guard<std::mutex> guard(heldLock);
                     held.erase(svc);

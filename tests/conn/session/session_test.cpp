@@ -12,24 +12,12 @@
 #include "diag/errors.h"
 #include "env/attributes.h"
 #include "env/env.h"
+#include "support/server_test_support.h"
 
 namespace {
 
-// The test cluster as a connection URI (it listens on a unix socket only).
-std::string ClusterUri(const std::string &user = "") {
-    const char *host = std::getenv("PGHOST");
-    const char *port = std::getenv("PGPORT");
-    const char *db = std::getenv("PGDATABASE");
-    return "postgresql://" + user + (user.empty() ? "" : "@") + "/" + (db ? db : "") + "?host=" + (host ? host : "") +
-           "&port=" + (port ? port : "");
-}
+using oci_test::ClusterUri;
 
-std::string Query(PGconn *conn, const char *sql) {
-    PGresult *res = PQexec(conn, sql);
-    std::string value = PQresultStatus(res) == PGRES_TUPLES_OK && PQntuples(res) > 0 ? PQgetvalue(res, 0, 0) : "?";
-    PQclear(res);
-    return value;
-}
 
 class SessionTest : public ::testing::Test {
 protected:
@@ -120,10 +108,10 @@ TEST_F(SessionTest, SessionBeginConnectsWithTheSessionsCredentials) {
     ASSERT_EQ(OCIAttrSet(session, OCI_HTYPE_SESSION, module, 1, OCI_ATTR_MODULE, err), OCI_SUCCESS);
     ASSERT_EQ(Begin(OCI_STMT_CACHE), OCI_SUCCESS) << Text();
     ASSERT_NE(server->conn, nullptr);
-    EXPECT_EQ(Query(server->conn, "SELECT current_user"), "postgres");
-    EXPECT_EQ(Query(server->conn, "SHOW application_name"), "session test");
-    EXPECT_EQ(Query(server->conn, "SHOW DateStyle"), "ISO, MDY");
-    EXPECT_EQ(Query(server->conn, "SHOW client_encoding"), "SQL_ASCII");
+    EXPECT_EQ(oci_test::QueryValue(server->conn, "SELECT current_user"), "postgres");
+    EXPECT_EQ(oci_test::QueryValue(server->conn, "SHOW application_name"), "session test");
+    EXPECT_EQ(oci_test::QueryValue(server->conn, "SHOW DateStyle"), "ISO, MDY");
+    EXPECT_EQ(oci_test::QueryValue(server->conn, "SHOW client_encoding"), "SQL_ASCII");
     EXPECT_TRUE(svc->stmtCacheEnabled);
     EXPECT_GE(gDBServerVersion, 150000);
 
@@ -150,7 +138,7 @@ TEST_F(SessionTest, SessionBeginConnectsWithTheSessionsCredentials) {
     // The old backend goes away asynchronously once its client hung up.
     const std::string probe = "SELECT count(*) FROM pg_stat_activity WHERE pid = " + firstPid;
     std::string alive;
-    for (int i = 0; i < 100 && (alive = Query(server->conn, probe.c_str())) != "0"; i++) usleep(20000);
+    for (int i = 0; i < 100 && (alive = oci_test::QueryValue(server->conn, probe.c_str())) != "0"; i++) usleep(20000);
     EXPECT_EQ(alive, "0");
 
     ASSERT_EQ(OCISessionEnd(svc, err, session, OCI_DEFAULT), OCI_SUCCESS);
@@ -165,7 +153,7 @@ TEST_F(SessionTest, ClientEncodingFollowsTheEnvironment) {
     Create(OCI_DEFAULT, 8);  // LATIN1
     ASSERT_EQ(Attach(ClusterUri("postgres")), OCI_SUCCESS);
     ASSERT_EQ(Begin(), OCI_SUCCESS) << Text();
-    EXPECT_EQ(Query(server->conn, "SHOW client_encoding"), "LATIN1");
+    EXPECT_EQ(oci_test::QueryValue(server->conn, "SHOW client_encoding"), "LATIN1");
 
     // UTF-16 environments talk UTF-8 to the server; their texts arrive in UTF-16.
     Create(OCI_UTF16, 0);
@@ -178,7 +166,7 @@ TEST_F(SessionTest, ClientEncodingFollowsTheEnvironment) {
     ASSERT_EQ(OCIAttrSet(session, OCI_HTYPE_SESSION, const_cast<ub1 *>(user), sizeof user, OCI_ATTR_USERNAME, err),
               OCI_SUCCESS);
     ASSERT_EQ(Begin(), OCI_SUCCESS) << Text();
-    EXPECT_EQ(Query(server->conn, "SHOW client_encoding"), "UTF8");
+    EXPECT_EQ(oci_test::QueryValue(server->conn, "SHOW client_encoding"), "UTF8");
 
     // An odd byte count cannot be UTF-16.
     ASSERT_EQ(OCIServerDetach(server, err, OCI_DEFAULT), OCI_SUCCESS);
@@ -228,7 +216,7 @@ TEST_F(SessionTest, LogonAndLogoff) {
     ASSERT_NE(logged, nullptr);
     EXPECT_TRUE(logged->stmtCacheEnabled);
     ASSERT_NE(logged->server, nullptr);
-    EXPECT_EQ(Query(logged->server->conn, "SELECT 40 + 2"), "42");
+    EXPECT_EQ(oci_test::QueryValue(logged->server->conn, "SELECT 40 + 2"), "42");
     ASSERT_EQ(OCILogoff(logged, err), OCI_SUCCESS);
     EXPECT_EQ(list_length(env->children), before);  // every handle of the logon is gone
 

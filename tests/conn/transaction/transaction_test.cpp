@@ -14,14 +14,11 @@
 #include "conn/transaction.h"
 #include "diag/errors.h"
 #include "diag/trace.h"
+#include "support/server_test_support.h"
 
 namespace {
 
-// The test cluster as a connection URI (it listens on a unix socket only).
-std::string ClusterUri() {
-    return std::string("postgresql:///") + getenv("PGDATABASE") + "?host=" + getenv("PGHOST") +
-           "&port=" + getenv("PGPORT");
-}
+using oci_test::ClusterUri;
 
 std::string Value(PGconn *conn, const std::string &sql) {
     PGresult *res = PQexec(conn, sql.c_str());
