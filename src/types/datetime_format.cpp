@@ -3,6 +3,9 @@
 // (astronomical years in pg_tm, zone offsets east of UTC).
 #include "types/datetime_format.h"
 
+#include <charconv>
+#include <cmath>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -52,12 +55,22 @@ int64_t DigitsValue(const char *str, size_t len, int64_t cap) {
     return v;
 }
 
-// Fraction digits (after the point) -> microseconds, rounded half up; may
-// give 1000000 (".9999995").
+// Fraction digits (after the point) as a double, read without the process
+// locale. The server reads fractions the same way (a correctly rounded
+// double, scaled and rounded half to even), and so must we to agree with it
+// on texts that carry more digits than it prints.
+double FractionValue(const char *str, size_t len) {
+    if (len == 0) return 0.0;
+    std::string digits = "0.";
+    digits.append(str, len);
+    double v = 0.0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), v);
+    return v;
+}
+
+// Fraction digits -> microseconds; may give 1000000 (".9999996").
 int64_t FractionToMicros(const char *str, size_t len) {
-    int64_t v = 0;
-    for (size_t k = 0; k < 7; ++k) v = v * 10 + (k < len ? str[k] - '0' : 0);
-    return (v + 5) / 10;
+    return static_cast<int64_t>(std::nearbyint(FractionValue(str, len) * 1e6));
 }
 
 void AppendTrimmedFraction(std::string &out, int64_t usec) {
@@ -594,6 +607,9 @@ int EncodeInterval(const IntervalData &iv, char *out, size_t cap) {
     bool anyPart = false;
     for (int64_t p : parts) anyPart = anyPart || p != 0;
     if (!anyPart) negative = secs < 0 || frac < 0;
+    // A field at its type's minimum has no positive counterpart the server
+    // could read before applying "ago"; such a value keeps its own signs.
+    if (iv.months == INT32_MIN || iv.days == INT32_MIN || iv.usecs == INT64_MIN) negative = false;
     int64_t flip = negative ? -1 : 1;
     std::string str = "@";
     bool written = false;
@@ -681,16 +697,15 @@ int ParseDateTime(const char *str, size_t len, DateFields *fields) {
     size_t i = 0;
     while (i < len) {
         char c = str[i];
-        if (IsSpace(c) || c == ',') {
+        // Blanks and punctuation without a meaning of its own only separate
+        // fields (the server reads "@ 1 day" and "2024-03-05 #" that way).
+        if (IsSpace(c) || (std::ispunct(static_cast<unsigned char>(c)) && std::strchr("+-.:/", c) == nullptr)) {
             ++i;
             continue;
         }
         if (fields->count == MAXDATEFIELDS) return DTERR_FORMAT;
         DateField f{DTF_STRING, 0, str + i, 0};
-        if (c == '@') {
-            f.len = 1;
-            ++i;
-        } else {
+        {
             if (c == '+' || c == '-') {
                 if (i + 1 >= len) return DTERR_FORMAT;
                 char next = str[i + 1];
@@ -707,6 +722,15 @@ int ParseDateTime(const char *str, size_t len, DateFields *fields) {
                 while (j < len && IsAlpha(str[j])) ++j;
                 f.type = DTF_STRING;
                 f.str = str + i;
+                // A month name leading a date: "Mar-05-2024".
+                if (f.sign == 0 && j + 1 < len && (str[j] == '-' || str[j] == '/') && IsDigit(str[j + 1])) {
+                    char sep = str[j];
+                    f.type = DTF_DATE;
+                    while (j + 1 < len && str[j] == sep && IsDigit(str[j + 1])) {
+                        ++j;
+                        while (j < len && IsDigit(str[j])) ++j;
+                    }
+                }
                 f.len = j - i;
                 i = j;
             } else {
@@ -1034,7 +1058,6 @@ int DecodeDateTime(const DateFields &fields, ParsedDateTime *out) {
             break;
         }
         case DTF_STRING: {
-            if (f.len == 1 && f.str[0] == '@') return DTERR_FORMAT;
             const Word *w = FindWord(f.str, f.len);
             if (w == nullptr) return DTERR_NUMERIC;
             if (f.sign != 0 && w->kind != W_INFINITY) return DTERR_FORMAT;
@@ -1131,7 +1154,9 @@ int DecodeDateTime(const DateFields &fields, ParsedDateTime *out) {
         if (!YearInDateRange(year)) return DTERR_DATE;
         if (date.month < 1 || date.month > 12) return DTERR_DATE;
         if (date.day < 1 || date.day > DaysInMonth(static_cast<int>(year), date.month)) return DTERR_DATE;
-        if (JulianDay(year, date.month, date.day) < 0) return DTERR_DATE;
+        // Like the server, accept the whole of November 4714 BC: a zone west
+        // of UTC may show the first valid instant on the day before it.
+        if (year == -4713 && date.month < 11) return DTERR_DATE;
         out->hasDate = true;
         out->tm.tm_year = static_cast<int>(year);
         out->tm.tm_mon = date.month;
@@ -1140,7 +1165,7 @@ int DecodeDateTime(const DateFields &fields, ParsedDateTime *out) {
 
     if (ampm != 0) {
         if (!haveTime) return DTERR_FORMAT;
-        if (hour < 1 || hour > 12) return DTERR_HOUR;
+        if (hour > 12) return DTERR_HOUR;  // the server also takes 0 as 12
         if (ampm == 2 && hour < 12) hour += 12;
         if (ampm == 1 && hour == 12) hour = 0;
     }
@@ -1203,7 +1228,6 @@ bool SumInRange(const IntervalSum &s) {
 struct UnitValue {
     __int128 whole = 0;
     double fraction = 0.0;
-    int64_t fractionMicros = 0;  // exact fraction in millionths, for seconds
 };
 
 bool ReadUnitValue(const char *str, size_t len, char sign, UnitValue &v) {
@@ -1216,25 +1240,18 @@ bool ReadUnitValue(const char *str, size_t len, char sign, UnitValue &v) {
     if (intLen > 20) return false;
     __int128 whole = 0;
     for (size_t k = 0; k < intLen; ++k) whole = whole * 10 + (str[k] - '0');
-    double fraction = 0.0, scale = 0.1;
-    for (size_t k = 0; k < fracLen && k < 17; ++k, scale /= 10) fraction += (point[1 + k] - '0') * scale;
-    int64_t micros = fracLen > 0 ? FractionToMicros(point + 1, fracLen) : 0;
-    int s = sign == '-' ? -1 : 1;
-    v.whole = whole * s;
-    v.fraction = fraction * s;
-    v.fractionMicros = micros * s;
+    double fraction = fracLen > 0 ? FractionValue(point + 1, fracLen) : 0.0;
+    v.whole = sign == '-' ? -whole : whole;
+    v.fraction = sign == '-' ? -fraction : fraction;
     return true;
 }
 
-int64_t RoundToInt(double v) { return static_cast<int64_t>(v < 0 ? v - 0.5 : v + 0.5); }
+int64_t RoundToInt(double v) { return static_cast<int64_t>(std::nearbyint(v)); }
 
 // Adds `v` of a unit worth `unitMicros` microseconds.
 void AddTime(IntervalSum &s, const UnitValue &v, int64_t unitMicros) {
     s.usecs += v.whole * unitMicros;
-    if (unitMicros == USECS_PER_SEC)
-        s.usecs += v.fractionMicros;
-    else
-        s.usecs += RoundToInt(v.fraction * static_cast<double>(unitMicros));
+    s.usecs += RoundToInt(v.fraction * static_cast<double>(unitMicros));
 }
 
 void AddDays(IntervalSum &s, const UnitValue &v, int daysPerUnit) {
@@ -1348,7 +1365,6 @@ int DecodeInterval(const DateFields &given, IntervalData *out) {
 
     for (int k = 0; k < fields.count; ++k) {
         const DateField &f = fields.field[k];
-        if (ago) return DTERR_INTERNAL;  // "ago" ends the text
         switch (f.type) {
         case DTF_NUMBER:
             if (pending != nullptr) return DTERR_INTERNAL;
@@ -1385,13 +1401,9 @@ int DecodeInterval(const DateFields &given, IntervalData *out) {
             break;
         }
         case DTF_STRING: {
-            if (f.len == 1 && f.str[0] == '@') {
-                if (k != 0) return DTERR_INTERNAL;
-                break;
-            }
             if (f.sign != 0) return DTERR_INTERNAL;
-            if (WordIs(f.str, f.len, "ago")) {
-                if (!flushPendingAsSeconds()) return DTERR_INTERNAL;
+            if (WordIs(f.str, f.len, "ago")) {  // negates the whole interval, wherever it stands
+                if (pending != nullptr) return DTERR_INTERNAL;
                 ago = true;
                 break;
             }
@@ -1421,11 +1433,11 @@ int DecodeISO8601Interval(const char *str, size_t len, IntervalData *out) {
     size_t begin = 0, end = len;
     while (begin < end && IsSpace(str[begin])) ++begin;
     while (end > begin && IsSpace(str[end - 1])) --end;
-    if (begin == end || (str[begin] != 'P' && str[begin] != 'p')) return DTERR_INTERNAL;
+    if (begin == end || str[begin] != 'P') return DTERR_INTERNAL;
     size_t i = begin + 1;
     if (i == end) return DTERR_INTERNAL;
     IntervalSum sum;
-    bool inTime = false, any = false;
+    bool inTime = false;
 
     // Reads "[+-]digits[.digits]" at i.
     auto readNumber = [&](UnitValue &v) -> bool {
@@ -1437,45 +1449,44 @@ int DecodeISO8601Interval(const char *str, size_t len, IntervalData *out) {
         return ReadUnitValue(str + start, i - start, sign, v);
     };
 
-    // Alternative form: PYYYY-MM-DD[THH:MM:SS].
+    // Alternative form: P[Y[-M[-D]]][TH[:M[:S]]], each part a plain number.
     {
         size_t j = i;
-        while (j < end && IsDigit(str[j])) ++j;
+        while (j < end && (IsDigit(str[j]) || str[j] == '.')) ++j;
         if (j > i && j < end && str[j] == '-') {
-            const char *p = str + i;
-            size_t n = end - i;
-            const char *tpos = static_cast<const char *>(std::memchr(p, 'T', n));
-            if (tpos == nullptr) tpos = static_cast<const char *>(std::memchr(p, 't', n));
-            size_t dateLen = tpos != nullptr ? static_cast<size_t>(tpos - p) : n;
-            if (dateLen != 10 || p[4] != '-' || p[7] != '-' || !AllDigits(p, 4) || !AllDigits(p + 5, 2) ||
-                !AllDigits(p + 8, 2))
-                return DTERR_INTERNAL;
-            sum.months = DigitsValue(p, 4, 9999) * 12 + DigitsValue(p + 5, 2, 99);
-            sum.days = DigitsValue(p + 8, 2, 99);
-            if (tpos != nullptr) {
-                TimeParts t;
-                size_t timeLen = n - dateLen - 1;
-                if (!SplitTime(tpos + 1, timeLen, false, 1000000, t) || t.minute > 59 || t.second > 60)
-                    return DTERR_INTERNAL;
-                sum.usecs = static_cast<__int128>(t.hour) * USECS_PER_HOUR + t.minute * USECS_PER_MINUTE +
-                            t.second * USECS_PER_SEC + t.usec;
+            static const UnitKind kDateUnits[3] = {U_YEAR, U_MONTH, U_DAY};
+            static const UnitKind kTimeUnits[3] = {U_HOUR, U_MINUTE, U_SECOND};
+            auto readParts = [&](char sep, const UnitKind *units) -> bool {
+                for (int k = 0; k < 3; ++k) {
+                    size_t start = i;
+                    while (i < end && (IsDigit(str[i]) || str[i] == '.')) ++i;
+                    UnitValue v;
+                    if (!ReadUnitValue(str + start, i - start, 0, v)) return false;
+                    AddUnit(sum, v, units[k]);
+                    if (i == end || str[i] != sep) return true;
+                    ++i;
+                }
+                return false;
+            };
+            if (!readParts('-', kDateUnits)) return DTERR_INTERNAL;
+            if (i < end && str[i] == 'T') {
+                ++i;
+                if (!readParts(':', kTimeUnits)) return DTERR_INTERNAL;
             }
+            if (i != end) return DTERR_INTERNAL;
             return FinishInterval(sum, false, out);
         }
     }
 
     while (i < end) {
-        if (str[i] == 'T' || str[i] == 't') {
-            if (inTime) return DTERR_INTERNAL;
+        if (str[i] == 'T') {
             inTime = true;
             ++i;
-            if (i == end) return DTERR_INTERNAL;
             continue;
         }
         UnitValue v;
         if (!readNumber(v) || i == end) return DTERR_INTERNAL;
-        char designator = static_cast<char>(str[i] >= 'a' && str[i] <= 'z' ? str[i] - 'a' + 'A' : str[i]);
-        ++i;
+        char designator = str[i++];
         if (!inTime) {
             switch (designator) {
             case 'Y': AddUnit(sum, v, U_YEAR); break;
@@ -1492,10 +1503,9 @@ int DecodeISO8601Interval(const char *str, size_t len, IntervalData *out) {
             default: return DTERR_INTERNAL;
             }
         }
-        any = true;
         if (!SumInRange(sum)) return DTERR_INTERNAL;
     }
-    if (!any) return DTERR_INTERNAL;
+    // "PT" with no parts is zero, as the server reads it.
     return FinishInterval(sum, false, out);
 }
 

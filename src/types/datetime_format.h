@@ -217,7 +217,7 @@ enum DateFieldType {
     DTF_NUMBER,  // digits, optionally with "." and a fraction
     DTF_DATE,    // parts joined by "-", "/" or "." (digits or a month name)
     DTF_TIME,    // digits joined by ":", optional fraction
-    DTF_STRING,  // a word (letters), "-infinity", or "@"
+    DTF_STRING,  // a word (letters), or "-infinity"
 };
 
 // One field of a date/time or interval text; `str` points into the input.
@@ -233,8 +233,8 @@ struct DateFields {
     DateField field[MAXDATEFIELDS];
 };
 
-// Splits a text into fields (blanks and commas separate). 0 or DTERR_FORMAT
-// (stray character, too many fields).
+// Splits a text into fields (blanks and punctuation other than + - . : /
+// separate). 0 or DTERR_FORMAT (a byte that is neither, too many fields).
 int ParseDateTime(const char *str, size_t len, DateFields *fields);
 
 enum DateTimeSpecial { DTS_NORMAL, DTS_POS_INFINITY, DTS_NEG_INFINITY };
@@ -264,8 +264,9 @@ int ReadDateTimeText(const char *str, size_t len, ParsedDateTime *out);
 // ago"), the SQL-standard style ("1-2 3 4:05:06") and unit words with
 // fractions ("1.5 weeks"). Every failure is DTERR_INTERNAL.
 int DecodeInterval(const DateFields &fields, IntervalData *out);
-// ISO 8601 durations: "P1Y2M3DT4H5M6.5S" (signed, fractional parts, "W") and
-// the alternative form "P0001-02-03T04:05:06".
+// ISO 8601 durations with upper-case designators, as the server reads them:
+// "P1Y2M3DT4H5M6.5S" (signed and fractional parts, "W") and the alternative
+// form "P0001-02-03T04:05:06".
 int DecodeISO8601Interval(const char *str, size_t len, IntervalData *out);
 // DecodeInterval of the text's fields, else DecodeISO8601Interval.
 int ReadIntervalText(const char *str, size_t len, IntervalData *out);

@@ -1,0 +1,168 @@
+// Numeric binds: integers, floating point and Oracle NUMBER/VARNUM into the
+// server's binary send formats.
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+
+#include "types/bind_converters.h"
+#include "types/number_format.h"
+
+using namespace bindconv;
+
+namespace {
+
+// The application's integer of 1, 2, 4 or 8 bytes, widened; false for any
+// other size. SQLT_INT values are signed, SQLT_UIN values unsigned.
+bool ReadInteger(const void *value, sb4 size, bool isSigned, uint64_t *out) {
+    switch (size) {
+    case 1: {
+        uint8_t v;
+        std::memcpy(&v, value, 1);
+        *out = isSigned ? static_cast<uint64_t>(static_cast<int64_t>(static_cast<int8_t>(v))) : v;
+        return true;
+    }
+    case 2: {
+        uint16_t v;
+        std::memcpy(&v, value, 2);
+        *out = isSigned ? static_cast<uint64_t>(static_cast<int64_t>(static_cast<int16_t>(v))) : v;
+        return true;
+    }
+    case 4: {
+        uint32_t v;
+        std::memcpy(&v, value, 4);
+        *out = isSigned ? static_cast<uint64_t>(static_cast<int64_t>(static_cast<int32_t>(v))) : v;
+        return true;
+    }
+    case 8: std::memcpy(out, value, 8); return true;
+    default: return false;
+    }
+}
+
+// An integer bind of `width` bytes: the value's low bytes, big-endian. An
+// unsupported application size sends 0.
+int SendInteger(const void *value, sb4 size, bool isSigned, size_t width, char **out,
+                ub4 *outLength, ub1 *outFormat) {
+    if (value == nullptr || size < 1) return EmitNull(out, outLength, outFormat, 1);
+    uint64_t v = 0;
+    if (!ReadInteger(value, size, isSigned, &v)) v = 0;
+    unsigned char bytes[8];
+    StoreBigEndian(bytes, v, width);
+    return EmitBinary(bytes, width, out, outLength, outFormat);
+}
+
+// A host-order numeric record handed out in the send format; the record's
+// allocation becomes the produced value.
+int SendNumeric(NumericVar *var, char **out, ub4 *outLength, ub1 *outFormat) {
+    const size_t bytes = ConvertNumericFromHostToNetOrder(var);
+    *out = reinterpret_cast<char *>(var);
+    *outLength = static_cast<ub4>(bytes);
+    *outFormat = 1;
+    return 0;
+}
+
+int SendFloatBits(uint64_t bits, size_t width, char **out, ub4 *outLength, ub1 *outFormat) {
+    unsigned char bytes[8];
+    StoreBigEndian(bytes, bits, width);
+    return EmitBinary(bytes, width, out, outLength, outFormat);
+}
+
+}  // namespace
+
+int ConvertSQLT_INTToCHAROID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,
+                             char **out, ub4 *outLength, ub1 *outFormat) {
+    return SendInteger(value, size, true, 1, out, outLength, outFormat);
+}
+
+int ConvertSQLT_INTToINT2OID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,
+                             char **out, ub4 *outLength, ub1 *outFormat) {
+    return SendInteger(value, size, true, 2, out, outLength, outFormat);
+}
+
+int ConvertSQLT_INTToINT4OID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,
+                             char **out, ub4 *outLength, ub1 *outFormat) {
+    return SendInteger(value, size, true, 4, out, outLength, outFormat);
+}
+
+int ConvertSQLT_INTToINT8OID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,
+                             char **out, ub4 *outLength, ub1 *outFormat) {
+    return SendInteger(value, size, true, 8, out, outLength, outFormat);
+}
+
+int ConvertSQLT_UINToINT2OID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,
+                             char **out, ub4 *outLength, ub1 *outFormat) {
+    return SendInteger(value, size, false, 2, out, outLength, outFormat);
+}
+
+int ConvertSQLT_UINToINT4OID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,
+                             char **out, ub4 *outLength, ub1 *outFormat) {
+    return SendInteger(value, size, false, 4, out, outLength, outFormat);
+}
+
+int ConvertSQLT_UINToINT8OID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,
+                             char **out, ub4 *outLength, ub1 *outFormat) {
+    return SendInteger(value, size, false, 8, out, outLength, outFormat);
+}
+
+int ConvertSQLT_INTToNUMERICOID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,
+                                char **out, ub4 *outLength, ub1 *outFormat) {
+    if (value == nullptr || size < 1) return EmitNull(out, outLength, outFormat, 1);
+    uint64_t v = 0;
+    if (!ReadInteger(value, size, true, &v)) v = 0;
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "%" PRId64, static_cast<int64_t>(v));
+    NumericVar *var = nullptr;
+    if (ConvertStringToNumeric(buf, &var) != 0) return Fail(out, outLength, outFormat);
+    return SendNumeric(var, out, outLength, outFormat);
+}
+
+int ConvertSQLT_FLTToFLOAT4OID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,
+                               char **out, ub4 *outLength, ub1 *outFormat) {
+    if (value == nullptr || size < 4) return Fail(out, outLength, outFormat);
+    float f;
+    if (size == 8) {
+        double d;
+        std::memcpy(&d, value, sizeof d);
+        f = static_cast<float>(d);
+    } else {
+        std::memcpy(&f, value, sizeof f);
+    }
+    uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    return SendFloatBits(bits, 4, out, outLength, outFormat);
+}
+
+int ConvertSQLT_FLTToFLOAT8OID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,
+                               char **out, ub4 *outLength, ub1 *outFormat) {
+    if (value == nullptr || (size != 4 && size != 8)) return Fail(out, outLength, outFormat);
+    double d;
+    if (size == 4) {
+        float f;
+        std::memcpy(&f, value, sizeof f);
+        d = f;
+    } else {
+        std::memcpy(&d, value, sizeof d);
+    }
+    uint64_t bits;
+    std::memcpy(&bits, &d, sizeof bits);
+    return SendFloatBits(bits, 8, out, outLength, outFormat);
+}
+
+int ConvertSQLT_NUMToNUMERICOID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,
+                                char **out, ub4 *outLength, ub1 *outFormat) {
+    if (value == nullptr || size < static_cast<sb4>(kNumberSize)) return Fail(out, outLength, outFormat);
+    NumericVar *var = nullptr;
+    if (ConvertNUMBERToNumeric(static_cast<const ub1 *>(value), kNumberSize, &var) != 0)
+        return Fail(out, outLength, outFormat);
+    return SendNumeric(var, out, outLength, outFormat);
+}
+
+int ConvertSQLT_VNUToNUMERICOID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,
+                                char **out, ub4 *outLength, ub1 *outFormat) {
+    const auto *number = static_cast<const ub1 *>(value);
+    // The count byte must describe bytes inside the declared size.
+    if (number == nullptr || size < 1 || size > static_cast<sb4>(kVarnumSize) || number[0] + 1 > size)
+        return Fail(out, outLength, outFormat);
+    NumericVar *var = nullptr;
+    if (ConvertVARNUMBERToNumeric(number, &var) != 0) return Fail(out, outLength, outFormat);
+    return SendNumeric(var, out, outLength, outFormat);
+}

@@ -1,0 +1,48 @@
+// oid columns defined as SQLT_BLOB: the destination holds a pointer to the
+// application's LOB locator, which receives the large object's number.
+#include <cstring>
+
+#include "conn/conn_handles.h"
+#include "types/result_convert_support.h"
+
+namespace resultconv {
+namespace {
+
+// A text-format oid: decimal digits only, within 32 bits.
+bool ParseOid(const char *text, size_t len, ub4 *out) {
+    if (len == 0 || len > 10) return false;
+    uint64_t v = 0;
+    for (size_t i = 0; i < len; ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        v = v * 10 + static_cast<unsigned>(text[i] - '0');
+    }
+    if (v > 0xFFFFFFFFu) return false;
+    *out = static_cast<ub4>(v);
+    return true;
+}
+
+sword OidToLocator(const Call &c) {
+    sword status;
+    if (!Start(c, EmptyText::IsNull, &status)) return status;
+    const ub4 cap = Capacity(c);
+    if (cap == 0) return OCI_SUCCESS;
+    OCILobLocator *lob = nullptr;
+    if (cap >= sizeof lob) std::memcpy(&lob, c.dest, sizeof lob);
+    lob = HandleAs<OCILobLocator>(lob, HANDLE_OCILobLocator);
+    if (lob == nullptr) return Fail(c, kErrLob);
+    ub4 oid = 0;
+    if (c.format == 1) {
+        if (c.valueLength != 4) return Fail(c, kErrLob);
+        oid = static_cast<ub4>(LoadBigEndian(c.value, 4));
+    } else if (!ParseOid(c.value, c.valueLength, &oid)) {
+        return Fail(c, kErrLob);
+    }
+    lob->lobOid = oid;
+    *c.length = sizeof lob;
+    return OCI_SUCCESS;
+}
+
+}  // namespace
+}  // namespace resultconv
+
+OCI_RESULT_CONVERTER(ConvertOIDOIDToSQLT_BLOB) { return resultconv::OidToLocator(RESULT_CALL); }
