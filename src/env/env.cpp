@@ -188,9 +188,9 @@ OCI_EXPORT sword OCIEnvCreate(OCIEnv **envhpp, ub4 mode, void *ctxp, void *(*mal
             if (env->toUtf8 == reinterpret_cast<iconv_t>(-1) ||
                 env->fromUtf8 == reinterpret_cast<iconv_t>(-1))
                 return Abandon(envhpp);
-        } else {
-            InitNls(env, 0);
         }
+        // Outside UTF-16 mode OCIEnvInit has already chosen the character set
+        // from NLS_LANG or the locale.
         if (O2PEnvMode & 0x2) env->mode |= OCI_OBJECT;
         return OCI_SUCCESS;
     }, OCI_ARGS(envhpp, mode, ctxp, xtramem_sz, usrmempp));
