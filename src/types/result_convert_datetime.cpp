@@ -34,10 +34,20 @@ sword ReadBinaryDateTime(const Call &c, pg_tm *tm, fsec_t *fsec) {
     return timestamp2tm(ts, nullptr, tm, fsec) == 0 ? OCI_SUCCESS : OutOfRange(c);
 }
 
+// Where the value comes from: a date/time column, whose binary format is
+// the server's date or timestamp value, or a text column, which is text in
+// either format.
+enum class Source { DateTime, Text };
+
+bool StartSource(const Call &c, Source source, sword *status) {
+    const bool emptyIsNull = source == Source::DateTime || OracleVarchars(c);
+    return Start(c, emptyIsNull ? EmptyText::IsNull : EmptyText::IsValue, status);
+}
+
 // The value as date, time, fraction and (when written) zone.
-sword ReadDateTime(const Call &c, ParsedDateTime *out) {
+sword ReadDateTime(const Call &c, Source source, ParsedDateTime *out) {
     std::memset(out, 0, sizeof *out);
-    if (c.format == 1) {
+    if (c.format == 1 && source == Source::DateTime) {
         const sword status = ReadBinaryDateTime(c, &out->tm, &out->fsec);
         out->hasDate = true;
         out->hasZone = c.valueLength == 8;  // only a timestamptz has one: UTC
@@ -60,13 +70,13 @@ DateTimeValue *DestDateTime(const Call &c) {
 
 enum class Oracle { DAT, ODT };
 
-sword ToOracleDate(const Call &c, Oracle target, bool withTime) {
+sword ToOracleDate(const Call &c, Source source, Oracle target, bool withTime) {
     sword status;
-    if (!Start(c, EmptyText::IsNull, &status)) return status;
+    if (!StartSource(c, source, &status)) return status;
     const size_t width = target == Oracle::DAT ? 7 : sizeof(OCIDate);
     if (Capacity(c) < width) return Refuse(c);
     ParsedDateTime parsed;
-    status = ReadDateTime(c, &parsed);
+    status = ReadDateTime(c, source, &parsed);
     if (status != OCI_SUCCESS) return status;
     if (target == Oracle::DAT) {
         if (EncodeOracleDATE(static_cast<ub1 *>(c.dest), &parsed.tm, withTime) != 0) return OutOfRange(c);
@@ -99,13 +109,13 @@ sword StoreZoned(const Call &c, DateTimeValue *body, ParsedDateTime *parsed) {
     return EncodeOracleOCIDateTime(body, &tm, true, fsec) == 0 ? OCI_SUCCESS : OutOfRange(c);
 }
 
-sword ToDescriptor(const Call &c, Part part) {
+sword ToDescriptor(const Call &c, Source source, Part part) {
     sword status;
-    if (!Start(c, EmptyText::IsNull, &status)) return status;
+    if (!StartSource(c, source, &status)) return status;
     DateTimeValue *body = DestDateTime(c);
     if (body == nullptr) return Fail(c, kErrDateTimeInternal);
     ParsedDateTime parsed;
-    status = ReadDateTime(c, &parsed);
+    status = ReadDateTime(c, source, &parsed);
     if (status != OCI_SUCCESS) return status;
     switch (part) {
     case Part::Date: {
@@ -131,7 +141,7 @@ sword ToZonedFromPlain(const Call &c) {
     DateTimeValue *body = DestDateTime(c);
     if (body == nullptr) return Fail(c, kErrDateTimeInternal);
     ParsedDateTime parsed;
-    status = ReadDateTime(c, &parsed);
+    status = ReadDateTime(c, Source::DateTime, &parsed);
     if (status != OCI_SUCCESS) return status;
     parsed.hasZone = false;
     status = StoreZoned(c, body, &parsed);
@@ -190,6 +200,7 @@ sword IntervalToDescriptor(const Call &c) {
 using resultconv::CharLayout;
 using resultconv::Oracle;
 using resultconv::Part;
+using resultconv::Source;
 
 // ---- date, timestamp, timestamptz as characters: the server's text as it is
 OCI_RESULT_CONVERTER(ConvertDATEOIDToSQLT_CHR) { return resultconv::DateToChars(RESULT_CALL, CharLayout::CHR); }
@@ -202,23 +213,39 @@ OCI_RESULT_CONVERTER(ConvertDATEOIDToSQLT_LVC) { return resultconv::DateToChars(
 OCI_RESULT_CONVERTER(ConvertDATEOIDToSQLT_VST) { return resultconv::DateToChars(RESULT_CALL, CharLayout::VST); }
 
 // ---- date, timestamp, timestamptz as Oracle dates and descriptors
-OCI_RESULT_CONVERTER(ConvertTIMESTAMPOIDToSQLT_DAT) { return resultconv::ToOracleDate(RESULT_CALL, Oracle::DAT, true); }
-OCI_RESULT_CONVERTER(ConvertTIMESTAMPOIDToSQLT_ODT) { return resultconv::ToOracleDate(RESULT_CALL, Oracle::ODT, true); }
-OCI_RESULT_CONVERTER(ConvertTIMESTAMPOIDToSQLT_DATE) { return resultconv::ToDescriptor(RESULT_CALL, Part::Date); }
+OCI_RESULT_CONVERTER(ConvertTIMESTAMPOIDToSQLT_DAT) {
+    return resultconv::ToOracleDate(RESULT_CALL, Source::DateTime, Oracle::DAT, true);
+}
+OCI_RESULT_CONVERTER(ConvertTIMESTAMPOIDToSQLT_ODT) {
+    return resultconv::ToOracleDate(RESULT_CALL, Source::DateTime, Oracle::ODT, true);
+}
+OCI_RESULT_CONVERTER(ConvertTIMESTAMPOIDToSQLT_DATE) {
+    return resultconv::ToDescriptor(RESULT_CALL, Source::DateTime, Part::Date);
+}
 OCI_RESULT_CONVERTER(ConvertTIMESTAMPOIDToSQLT_TIMESTAMP) {
-    return resultconv::ToDescriptor(RESULT_CALL, Part::DateTime);
+    return resultconv::ToDescriptor(RESULT_CALL, Source::DateTime, Part::DateTime);
 }
 OCI_RESULT_CONVERTER(ConvertTIMESTAMPOIDToSQLT_TIMESTAMP_TZ) { return resultconv::ToZonedFromPlain(RESULT_CALL); }
 OCI_RESULT_CONVERTER(ConvertTIMESTAMPTZOIDToSQLT_TIMESTAMP_TZ) {
-    return resultconv::ToDescriptor(RESULT_CALL, Part::Zoned);
+    return resultconv::ToDescriptor(RESULT_CALL, Source::DateTime, Part::Zoned);
 }
 
 // ---- text read as a date: SQLT_DAT keeps the date only, SQLT_ODT the time too
-OCI_RESULT_CONVERTER(ConvertTEXTOIDToSQLT_DAT) { return resultconv::ToOracleDate(RESULT_CALL, Oracle::DAT, false); }
-OCI_RESULT_CONVERTER(ConvertTEXTOIDToSQLT_ODT) { return resultconv::ToOracleDate(RESULT_CALL, Oracle::ODT, true); }
-OCI_RESULT_CONVERTER(ConvertTEXTOIDToSQLT_DATE) { return resultconv::ToDescriptor(RESULT_CALL, Part::Date); }
-OCI_RESULT_CONVERTER(ConvertTEXTOIDToSQLT_TIMESTAMP) { return resultconv::ToDescriptor(RESULT_CALL, Part::DateTime); }
-OCI_RESULT_CONVERTER(ConvertTEXTOIDToSQLT_TIMESTAMP_TZ) { return resultconv::ToDescriptor(RESULT_CALL, Part::Zoned); }
+OCI_RESULT_CONVERTER(ConvertTEXTOIDToSQLT_DAT) {
+    return resultconv::ToOracleDate(RESULT_CALL, Source::Text, Oracle::DAT, false);
+}
+OCI_RESULT_CONVERTER(ConvertTEXTOIDToSQLT_ODT) {
+    return resultconv::ToOracleDate(RESULT_CALL, Source::Text, Oracle::ODT, true);
+}
+OCI_RESULT_CONVERTER(ConvertTEXTOIDToSQLT_DATE) {
+    return resultconv::ToDescriptor(RESULT_CALL, Source::Text, Part::Date);
+}
+OCI_RESULT_CONVERTER(ConvertTEXTOIDToSQLT_TIMESTAMP) {
+    return resultconv::ToDescriptor(RESULT_CALL, Source::Text, Part::DateTime);
+}
+OCI_RESULT_CONVERTER(ConvertTEXTOIDToSQLT_TIMESTAMP_TZ) {
+    return resultconv::ToDescriptor(RESULT_CALL, Source::Text, Part::Zoned);
+}
 
 // ---- interval into either interval descriptor
 OCI_RESULT_CONVERTER(ConvertINTERVALOIDToSQLT_INTERVAL_DS) { return resultconv::IntervalToDescriptor(RESULT_CALL); }

@@ -21,7 +21,7 @@ template <size_t Width> sword ReadReal(const Call &c, double *out) {
         }
         return OCI_SUCCESS;
     }
-    const int rc = ParseReal(c.value, c.valueLength, out);
+    const int rc = ParseReal(c.value, c.valueLength, out, Width == 4);
     return rc == 0 ? OCI_SUCCESS : Fail(c, rc == 1 ? kErrInvalidNumber : kErrNumericOverflow);
 }
 

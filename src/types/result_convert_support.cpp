@@ -156,7 +156,7 @@ sword WriteFixed(const Call &c, const ClientText &ct, CharLayout layout, const c
     const size_t cap = Capacity(c);
     const bool padded = fill && layout != CharLayout::LNG;
     const size_t k = FitPrefix(ct, s, n, cap);
-    std::memcpy(buf, s, k);
+    if (k > 0) std::memcpy(buf, s, k);
     if (padded) BlankFill(ct, buf, k, cap);
     *c.length = static_cast<ub4>(k);
     TraceResult(buf, padded ? cap : k);
@@ -173,7 +173,7 @@ sword WriteTerminated(const Call &c, const ClientText &ct, CharLayout layout, co
         return Truncated(c, n, layout != CharLayout::STR);
     }
     const size_t k = FitPrefix(ct, s, n, cap - nul);
-    std::memcpy(buf, s, k);
+    if (k > 0) std::memcpy(buf, s, k);
     PutTerminator(ct, buf + k);
     const bool padded = fill && layout == CharLayout::AVC;
     if (padded) BlankFill(ct, buf, k + nul, cap);
@@ -199,7 +199,7 @@ sword WritePrefixed(const Call &c, const ClientText &ct, size_t prefix, const ch
         const auto word = static_cast<ub4>(k);
         std::memcpy(buf, &word, 4);
     }
-    std::memcpy(buf + prefix, s, k);
+    if (k > 0) std::memcpy(buf + prefix, s, k);
     *c.length = static_cast<ub4>(k + prefix);
     TraceResult(buf, k + prefix);
     return k == n ? OCI_SUCCESS : Truncated(c, n - k, true);
@@ -217,19 +217,19 @@ sword WriteOCIString(const Call &c, const ClientText &ct, const char *s, size_t 
     OCIString *created = nullptr;
     if (str == nullptr) {
         created = str = o2pNew<OCIString>();
-        if (str == nullptr) return OCI_ERROR;
+        if (str == nullptr) return Refuse(c);
     }
     if (str->text == nullptr || str->allocSize < needed) {
         auto *grown = static_cast<char *>(o2pMalloc(needed + 1));
         if (grown == nullptr) {
             o2pDelete(created);
-            return OCI_ERROR;
+            return Refuse(c);
         }
         o2pFree(str->text);
         str->text = grown;
         str->allocSize = static_cast<ub4>(needed);
     }
-    std::memcpy(str->text, s, n);
+    if (n > 0) std::memcpy(str->text, s, n);
     PutTerminator(ct, str->text + n);
     str->length = static_cast<ub4>(n);
     if (created != nullptr) std::memcpy(c.dest, &created, sizeof created);
@@ -399,9 +399,15 @@ sword StoreVarnum(const Call &c, const ub1 *varnum) {
 
 sword VarnumFromText(const Call &c, const char *text, size_t len, ub1 *varnum) {
     if (ConvertStringToVARNUM(text, len, varnum) == 0) return OCI_SUCCESS;
-    ParsedNumber parsed;
-    // A text that reads as a number but does not convert is out of range.
-    return Fail(c, ParseNumber(text, len, &parsed) >= 0 ? kErrNumericOverflow : kErrInvalidNumber);
+    // The NUMBER reader knows exponents up to 126 only; a float column can
+    // hold more. Beyond NUMBER's range is an overflow, below it is zero.
+    double v = 0;
+    if (ParseReal(text, len, &v) != 0 || !std::isfinite(v)) return Fail(c, kErrInvalidNumber);
+    if (std::fabs(v) >= 1e-130) return Fail(c, kErrNumericOverflow);
+    std::memset(varnum, 0, kVarnumSize);
+    varnum[0] = 1;
+    varnum[1] = 0x80;
+    return OCI_SUCCESS;
 }
 
 namespace {
@@ -436,7 +442,7 @@ int ParseInteger(const char *text, size_t len, int64_t *out) {
     return 0;
 }
 
-int ParseReal(const char *text, size_t len, double *out) {
+int ParseReal(const char *text, size_t len, double *out, bool single) {
     TrimBlanks(&text, &len);
     char buf[512];
     if (len == 0 || len >= sizeof buf) return 1;
@@ -447,7 +453,9 @@ int ParseReal(const char *text, size_t len, double *out) {
         if (buf[i] == 'x' || buf[i] == 'X') return 1;
     char *end = nullptr;
     errno = 0;
-    const double v = std::strtod(buf, &end);
+    // A single is read as a single: widening the nearest double would give
+    // a value that is not the column's.
+    const double v = single ? static_cast<double>(std::strtof(buf, &end)) : std::strtod(buf, &end);
     if (end != buf + len) return 1;
     if (errno == ERANGE && std::isinf(v)) return 2;
     *out = v;

@@ -148,8 +148,9 @@ sword VarnumFromText(const Call &c, const char *text, size_t len, ub1 *varnum);
 // blanks. 0, 1 (not a number) or 2 (out of the 64-bit range).
 int ParseInteger(const char *text, size_t len, int64_t *out);
 // Whole-text floating number (blanks around allowed, also "NaN" and
-// "Infinity"): 0, 1 (not a number) or 2 (beyond the double range).
-int ParseReal(const char *text, size_t len, double *out);
+// "Infinity"): 0, 1 (not a number) or 2 (beyond the double range; with
+// `single`, the text is read as a single and checked against its range).
+int ParseReal(const char *text, size_t len, double *out, bool single = false);
 // The shortest text that reads back as `v` at the given precision (single
 // when `single`), laid out as the server's float output does: fixed notation
 // for decimal exponents from -4 below 15 (single: below 6), otherwise

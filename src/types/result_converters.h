@@ -7,7 +7,9 @@
 // *length is the buffer's capacity on entry and the bytes written on return;
 // indicator and returnCode may be null. Results: OCI_SUCCESS,
 // OCI_SUCCESS_WITH_INFO (a NULL without indicator, or a value delivered
-// narrowed or truncated; an error record says which) or OCI_ERROR.
+// narrowed or cut short; an error record says which) or OCI_ERROR. A
+// NUL-terminated string cut short is still OCI_SUCCESS: its indicator and
+// return code (1406) tell.
 //
 // Names read <source family>OIDToSQLT_<target>. Targets a family does not
 // offer have no converter here; the result table answers error 932 for them.

@@ -1,5 +1,5 @@
 // The type catalogue, the bind table and the bind dispatcher, checked against
-// transcriptions of the design's tables in data/.
+// the tables written out independently in data/.
 #include <gtest/gtest.h>
 
 #include <cstdio>
