@@ -38,13 +38,16 @@ bool ReadInteger(const void *value, sb4 size, bool isSigned, uint64_t *out) {
     }
 }
 
-// An integer bind of `width` bytes: the value's low bytes, big-endian. An
-// unsupported application size sends 0.
-int SendInteger(const void *value, sb4 size, bool isSigned, size_t width, char **out,
+// Application integers come in 1, 2, 4 or 8 bytes; any other size cannot be
+// read as a number and is refused rather than sent as 0.
+constexpr sb4 kErrIllegalConversion = 1460;
+
+// An integer bind of `width` bytes: the value's low bytes, big-endian.
+int SendInteger(OCIError *errhp, const void *value, sb4 size, bool isSigned, size_t width, char **out,
                 ub4 *outLength, ub1 *outFormat) {
     if (value == nullptr || size < 1) return EmitNull(out, outLength, outFormat, 1);
     uint64_t v = 0;
-    if (!ReadInteger(value, size, isSigned, &v)) v = 0;
+    if (!ReadInteger(value, size, isSigned, &v)) return FailWith(errhp, kErrIllegalConversion, out, outLength, outFormat);
     unsigned char bytes[8];
     StoreBigEndian(bytes, v, width);
     return EmitBinary(bytes, width, out, outLength, outFormat);
@@ -70,44 +73,44 @@ int SendFloatBits(uint64_t bits, size_t width, char **out, ub4 *outLength, ub1 *
 
 int ConvertSQLT_INTToCHAROID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,
                              char **out, ub4 *outLength, ub1 *outFormat) {
-    return SendInteger(value, size, true, 1, out, outLength, outFormat);
+    return SendInteger(errhp, value, size, true, 1, out, outLength, outFormat);
 }
 
 int ConvertSQLT_INTToINT2OID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,
                              char **out, ub4 *outLength, ub1 *outFormat) {
-    return SendInteger(value, size, true, 2, out, outLength, outFormat);
+    return SendInteger(errhp, value, size, true, 2, out, outLength, outFormat);
 }
 
 int ConvertSQLT_INTToINT4OID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,
                              char **out, ub4 *outLength, ub1 *outFormat) {
-    return SendInteger(value, size, true, 4, out, outLength, outFormat);
+    return SendInteger(errhp, value, size, true, 4, out, outLength, outFormat);
 }
 
 int ConvertSQLT_INTToINT8OID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,
                              char **out, ub4 *outLength, ub1 *outFormat) {
-    return SendInteger(value, size, true, 8, out, outLength, outFormat);
+    return SendInteger(errhp, value, size, true, 8, out, outLength, outFormat);
 }
 
 int ConvertSQLT_UINToINT2OID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,
                              char **out, ub4 *outLength, ub1 *outFormat) {
-    return SendInteger(value, size, false, 2, out, outLength, outFormat);
+    return SendInteger(errhp, value, size, false, 2, out, outLength, outFormat);
 }
 
 int ConvertSQLT_UINToINT4OID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,
                              char **out, ub4 *outLength, ub1 *outFormat) {
-    return SendInteger(value, size, false, 4, out, outLength, outFormat);
+    return SendInteger(errhp, value, size, false, 4, out, outLength, outFormat);
 }
 
 int ConvertSQLT_UINToINT8OID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,
                              char **out, ub4 *outLength, ub1 *outFormat) {
-    return SendInteger(value, size, false, 8, out, outLength, outFormat);
+    return SendInteger(errhp, value, size, false, 8, out, outLength, outFormat);
 }
 
 int ConvertSQLT_INTToNUMERICOID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,
                                 char **out, ub4 *outLength, ub1 *outFormat) {
     if (value == nullptr || size < 1) return EmitNull(out, outLength, outFormat, 1);
     uint64_t v = 0;
-    if (!ReadInteger(value, size, true, &v)) v = 0;
+    if (!ReadInteger(value, size, true, &v)) return FailWith(errhp, kErrIllegalConversion, out, outLength, outFormat);
     char buf[24];
     std::snprintf(buf, sizeof buf, "%" PRId64, static_cast<int64_t>(v));
     NumericVar *var = nullptr;

@@ -318,7 +318,6 @@ TEST(IntegerBinds, WidthsSignsAndTruncation) {
         {ConvertSQLT_INTToINT4OID, Of<sb4>(123456789), "07 5B CD 15"},
         {ConvertSQLT_INTToCHAROID, Of<sb4>(0x41424344), "44"},
         {ConvertSQLT_INTToCHAROID, Of<sb2>(-1), "FF"},
-        {ConvertSQLT_INTToINT4OID, Bytes("\x01\x02\x03", 3), "00 00 00 00"},  // not an integer size
         // SQLT_UIN: the application's bits are an unsigned number
         {ConvertSQLT_UINToINT2OID, Of<ub1>(200), "00 C8"},
         {ConvertSQLT_INTToINT2OID, Of<ub1>(200), "FF C8"},
@@ -342,6 +341,17 @@ TEST(IntegerBinds, WidthsSignsAndTruncation) {
         EXPECT_EQ(empty.format, 1);
     }
     EXPECT_EQ(t.Records(), kNoRecords);
+
+    // Three bytes are no application integer: refused, not sent as 0.
+    for (BindConverter fn : {ConvertSQLT_INTToINT4OID, ConvertSQLT_UINToINT8OID, ConvertSQLT_INTToNUMERICOID}) {
+        Produced odd;
+        Convert(fn, t.err, Bytes("\x01\x02\x03", 3), odd);
+        EXPECT_EQ(odd.rc, -1);
+        EXPECT_EQ(odd.out, nullptr);
+    }
+    const std::vector<std::string> refused = t.Records();
+    ASSERT_EQ(refused.size(), 3u);
+    EXPECT_EQ(refused[0], "1460: VOSKARI-01460: illegal conversion requested");
 }
 
 TEST(IntegerBinds, ToNumericSendFormat) {
