@@ -13,7 +13,6 @@
 namespace {
 constexpr sb4 kErrAlreadyAttached = 24309;
 constexpr sb4 kErrNotAttached = 24324;
-constexpr sb4 kErrNoMemory = 16506;
 
 void ClearConnectFields(OCIServer *server) {
     for (char **field : {&server->connectString, &server->host, &server->port, &server->dbname, &server->uri}) {

@@ -43,7 +43,7 @@ OCIEnv *AsEnv(const void *p) { return HandleAs<OCIEnv>(p, HANDLE_OCIEnv); }
 
 // Error 21560, "null, invalid, or out of range argument", naming a position.
 void BadArgument(OCIError *errhp, const char *position) {
-    AddErrorRecordStringX(errhp, OCI_ERROR, 21560, 1, position);
+    AddErrorRecordStringX(errhp, OCI_ERROR, kErrBadArgument, 1, position);
 }
 
 struct IconvHandle {

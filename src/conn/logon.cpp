@@ -6,7 +6,6 @@
 #include "env/env.h"
 
 namespace {
-constexpr sb4 kErrBadArgument = 21560;
 
 // Handles made by one logon, freed again when a later step fails.
 struct LogonHandles {

@@ -13,9 +13,6 @@
 
 namespace {
 constexpr sb4 kErrHostDefinition = 1041;
-constexpr sb4 kErrNoMemory = 16506;
-constexpr sb4 kErrBadArgument = 21560;
-constexpr sb4 kErrConnectionTerminated = 25407;
 
 // OCIPasswordChange mode that logs on first when the service context has no
 // live connection yet.

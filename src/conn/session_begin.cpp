@@ -17,7 +17,6 @@ namespace {
 constexpr sb4 kErrUninitializedService = 24314;
 constexpr sb4 kErrConnectFailed = 12154;
 constexpr sb4 kErrClientEncoding = 24338;
-constexpr sb4 kErrConnectionTerminated = 25407;
 
 // The client encoding the server is asked for: the environment's, except
 // that UTF-16 environments talk UTF-8 (the library converts itself).

@@ -21,8 +21,6 @@ struct SPoolLock {
 };
 
 namespace {
-constexpr sb4 kErrBadArgument = 21560;
-constexpr sb4 kErrNoMemory = 16506;
 constexpr sb4 kErrIllegalMode = 24300;
 constexpr sb4 kErrCannotRelease = 24421;
 constexpr sb4 kErrUnsupported = 30475;

@@ -25,7 +25,6 @@ constexpr sb4 kErrIsolation = 24760;
 constexpr sb4 kErrTwoPhaseWithoutXid = 24762;
 constexpr sb4 kErrLocalTransaction = 24771;
 constexpr sb4 kErrTransactionType = 24773;
-constexpr sb4 kErrConnectionTerminated = 25407;
 
 constexpr char kReadOnly[] = "SET TRANSACTION READ ONLY ";
 constexpr char kSerializable[] = "SET TRANSACTION ISOLATION LEVEL SERIALIZABLE ";

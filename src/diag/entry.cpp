@@ -48,7 +48,7 @@ sword Guarded(OCIError *report, sword (*thunk)(void *), void *work) {
     try {
         return thunk(work);
     } catch (const std::bad_alloc &) {
-        AddErrorRecord(report, OCI_ERROR, 16506);
+        AddErrorRecord(report, OCI_ERROR, kErrNoMemory);
     } catch (...) {
         AddErrorRecord(report, OCI_ERROR, 24330);
     }

@@ -23,6 +23,11 @@ struct errinfo {
 
 constexpr size_t kErrorMessageSize = 1024;
 
+// Error numbers raised all over the library.
+constexpr sb4 kErrNoMemory = 16506;
+constexpr sb4 kErrBadArgument = 21560;  // its text names the argument's position
+constexpr sb4 kErrConnectionTerminated = 25407;
+
 struct OCIError : OCIHandle {
     List *records;                  // errinfo*, oldest first
     bool hasWarnings;               // a server notice arrived during the call

@@ -154,7 +154,7 @@ OCI_EXPORT sword OCIUserCallbackRegister(void *hndlp, ub4 type, void *ehndlp, OC
     }
     const UcbRecord rec{hndlp, type, ehndlp, callback, ctxp, ucbDesc};
     if (!AppendRegistration(&table[fcode], rec)) {
-        AddErrorRecord(env->errhp, OCI_ERROR, 16506);
+        AddErrorRecord(env->errhp, OCI_ERROR, kErrNoMemory);
         return OCI_ERROR;
     }
     return result;

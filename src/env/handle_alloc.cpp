@@ -8,7 +8,6 @@
 #include "types/datetime_handles.h"
 
 namespace {
-constexpr sb4 kErrNoMemory = 16506;
 constexpr sb4 kErrBadUserMemory = 16530;
 constexpr sb4 kErrPrepare2Statement = 24436;
 

@@ -94,7 +94,7 @@ sword NewFileObject(OCIError *err, OCIFileObject **filep, int fd, bool standardS
     auto *file = o2pNew<OCIFileObject>();
     if (file == nullptr) {
         if (!standardStream) close(fd);
-        return Fail(err, 16506);
+        return Fail(err, kErrNoMemory);
     }
     file->fd = fd;
     file->standardStream = standardStream;

@@ -8,9 +8,7 @@
 #include "env/env.h"
 
 namespace {
-constexpr sb4 kErrNoMemory = 16506;
 constexpr sb4 kErrWrongMode = 21301;
-constexpr sb4 kErrNullArgument = 21560;
 
 sword Fail(OCIError *err, sb4 code) {
     AddErrorRecord(err, OCI_ERROR, code);
@@ -18,7 +16,7 @@ sword Fail(OCIError *err, sb4 code) {
 }
 
 sword MissingArgument(OCIError *err, const char *position) {
-    AddErrorRecordStringX(err, OCI_ERROR, kErrNullArgument, 1, position);
+    AddErrorRecordStringX(err, OCI_ERROR, kErrBadArgument, 1, position);
     return OCI_ERROR;
 }
 

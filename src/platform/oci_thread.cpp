@@ -10,8 +10,6 @@
 #include "platform/thread_handles.h"
 
 namespace {
-constexpr sb4 kErrNoMemory = 16506;
-constexpr sb4 kErrNullArgument = 21560;
 constexpr sb4 kErrMutexInit = 24320;
 constexpr sb4 kErrThread = 30135;
 
@@ -30,7 +28,7 @@ sword Fail(OCIError *err, sb4 code) {
 }
 
 sword MissingArgument(OCIError *err, const char *position) {
-    AddErrorRecordStringX(err, OCI_ERROR, kErrNullArgument, 1, position);
+    AddErrorRecordStringX(err, OCI_ERROR, kErrBadArgument, 1, position);
     return OCI_ERROR;
 }
 
