@@ -29,7 +29,7 @@ sword NumberToVARNUM(const NumberSource &src, const Call &c);
 }  // namespace resultconv
 
 // Fourteen converters of one number family, one target each. SQLT_NUM is
-// written out by the families that have it (numeric serves it with _VNU).
+// written out by the families that have it.
 #define RESULT_NUMBER_FAMILY(FAMILY, source)                                                        \
     OCI_RESULT_CONVERTER(Convert##FAMILY##OIDToSQLT_CHR) {                                          \
         return resultconv::NumberToChars(source, RESULT_CALL, resultconv::CharLayout::CHR);         \

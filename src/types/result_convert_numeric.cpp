@@ -1,5 +1,6 @@
 // numeric columns: decimal text, or the numeric send format in binary.
-// A numeric column defined as SQLT_NUM is served by the VARNUM converter.
+// A numeric column defined as SQLT_NUM receives the 21-byte NUMBER, as an
+// Oracle application reading that type expects; SQLT_VNU the VARNUM.
 #include <cstring>
 
 #include "types/number_format.h"
@@ -70,3 +71,7 @@ constexpr NumberSource kNumeric = {NumericText, NumericInteger, NumericReal, Num
 }  // namespace resultconv
 
 RESULT_NUMBER_FAMILY(NUMERIC, resultconv::kNumeric)
+
+OCI_RESULT_CONVERTER(ConvertNUMERICOIDToSQLT_NUM) {
+    return resultconv::NumberToNUMBER(resultconv::kNumeric, RESULT_CALL);
+}

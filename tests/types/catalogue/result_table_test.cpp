@@ -145,6 +145,7 @@ const std::map<std::string, ResultConverter> kResultConverters = {
     NAMED(ConvertNUMERICOIDToSQLT_STR),
     NAMED(ConvertNUMERICOIDToSQLT_UIN),
     NAMED(ConvertNUMERICOIDToSQLT_VCS),
+    NAMED(ConvertNUMERICOIDToSQLT_NUM),
     NAMED(ConvertNUMERICOIDToSQLT_VNU),
     NAMED(ConvertNUMERICOIDToSQLT_VST),
     NAMED(ConvertOIDOIDToSQLT_BLOB),

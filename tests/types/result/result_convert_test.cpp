@@ -14,7 +14,7 @@ using namespace resulttest;
 namespace {
 
 TEST(ResultConverters, EveryNameOfTheHeaderIsDefined) {
-    EXPECT_EQ(Converters().size(), 155u);
+    EXPECT_EQ(Converters().size(), 156u);
     for (const auto &entry : Converters()) EXPECT_NE(entry.second, nullptr) << entry.first;
 }
 

@@ -128,6 +128,7 @@ namespace resulttest {
     X(ConvertNUMERICOIDToSQLT_INT) \
     X(ConvertNUMERICOIDToSQLT_FLT) \
     X(ConvertNUMERICOIDToSQLT_STR) \
+    X(ConvertNUMERICOIDToSQLT_NUM) \
     X(ConvertNUMERICOIDToSQLT_VNU) \
     X(ConvertNUMERICOIDToSQLT_LNG) \
     X(ConvertNUMERICOIDToSQLT_VCS) \
