@@ -3,6 +3,8 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include "support/data_table.h"
+
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -12,32 +14,11 @@
 
 namespace typestest {
 
-inline std::string Trim(const std::string &s) {
-    size_t b = s.find_first_not_of(" \t\r");
-    return b == std::string::npos ? "" : s.substr(b, s.find_last_not_of(" \t\r") - b + 1);
-}
+using oci_test::Row;
+using oci_test::Trim;
 
-// '|'-separated, trimmed cells of tests/types/data/<name>; '#' lines and
-// blank lines are skipped. Each row keeps its line number for messages.
-struct Row {
-    int line;
-    std::vector<std::string> cells;
-};
-
-inline std::vector<Row> ReadTable(const std::string &name) {
-    std::vector<Row> rows;
-    std::ifstream in(std::string(OCI_TEST_DATA_DIR) + "/types/data/" + name);
-    EXPECT_TRUE(in.good()) << "missing data file " << name;
-    std::string line, cell;
-    for (int number = 1; std::getline(in, line); ++number) {
-        if (Trim(line).empty() || Trim(line)[0] == '#') continue;
-        Row row{number, {}};
-        std::stringstream ss(line);
-        while (std::getline(ss, cell, '|')) row.cells.push_back(Trim(cell));
-        rows.push_back(row);
-    }
-    return rows;
-}
+// Cells of tests/types/data/<name>.
+inline std::vector<Row> ReadTable(const std::string &name) { return oci_test::ReadDataTable("types/data/" + name); }
 
 inline std::string ToHex(const unsigned char *bytes, size_t n) {
     std::string out;

@@ -2,6 +2,8 @@
 // settings a converter reads, produced values and the error records left.
 #pragma once
 #include <gtest/gtest.h>
+
+#include "support/data_table.h"
 #include <oci.h>
 
 #include <cstdio>
@@ -16,31 +18,12 @@
 
 namespace bindtest {
 
-inline std::string Trim(const std::string &s) {
-    size_t b = s.find_first_not_of(" \t\r");
-    return b == std::string::npos ? "" : s.substr(b, s.find_last_not_of(" \t\r") - b + 1);
-}
+using oci_test::Row;
+using oci_test::Trim;
 
-struct Row {
-    int line;
-    std::vector<std::string> cells;
-};
-
-// '|'-separated, trimmed cells of tests/types/<dir>/data/<name>; '#' lines
-// and blank lines are skipped.
+// Cells of tests/types/<dir>/data/<name>.
 inline std::vector<Row> ReadTable(const std::string &dir, const std::string &name) {
-    std::vector<Row> rows;
-    std::ifstream in(std::string(OCI_TEST_DATA_DIR) + "/types/" + dir + "/data/" + name);
-    EXPECT_TRUE(in.good()) << "missing data file " << name;
-    std::string line, cell;
-    for (int number = 1; std::getline(in, line); ++number) {
-        if (Trim(line).empty() || Trim(line)[0] == '#') continue;
-        Row row{number, {}};
-        std::stringstream ss(line);
-        while (std::getline(ss, cell, '|')) row.cells.push_back(Trim(cell));
-        rows.push_back(row);
-    }
-    return rows;
+    return oci_test::ReadDataTable("types/" + dir + "/data/" + name);
 }
 
 inline std::string Hex(const void *bytes, size_t n) {

@@ -3,6 +3,8 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include "support/data_table.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -191,32 +193,12 @@ inline ResultConverter Find(const std::string &name) {
     return it == Converters().end() ? nullptr : it->second;
 }
 
-inline std::string Trim(const std::string &s) {
-    size_t b = s.find_first_not_of(" \t\r");
-    return b == std::string::npos ? "" : s.substr(b, s.find_last_not_of(" \t\r") - b + 1);
-}
+using oci_test::Row;
+using oci_test::Trim;
 
-// '|'-separated, trimmed cells of tests/types/result/data/<name>; '#' and
-// blank lines are skipped.
-struct Row {
-    int line;
-    std::vector<std::string> cells;
-};
-
+// Cells of tests/types/result/data/<name>.
 inline std::vector<Row> ReadTable(const std::string &name) {
-    std::vector<Row> rows;
-    std::ifstream in(std::string(OCI_TEST_DATA_DIR) + "/types/result/data/" + name);
-    EXPECT_TRUE(in.good()) << "missing data file " << name;
-    std::string line, cell;
-    for (int number = 1; std::getline(in, line); ++number) {
-        if (Trim(line).empty() || Trim(line)[0] == '#') continue;
-        Row row{number, {}};
-        std::stringstream ss(line);
-        while (std::getline(ss, cell, '|')) row.cells.push_back(Trim(cell));
-        if (Trim(line).back() == '|') row.cells.push_back("");  // an empty last cell
-        rows.push_back(row);
-    }
-    return rows;
+    return oci_test::ReadDataTable("types/result/data/" + name);
 }
 
 // "HH HH*n ..." -> bytes ("*n" repeats the byte n times).
