@@ -65,6 +65,27 @@ template <class T> auto PromoteArg(T v) {
 }
 }  // namespace entry_detail
 
+// The callbacks around a call's work: entry and replace before it, exit
+// after it. Both do nothing without an environment or a function code.
+inline bool HasUcbSlot(ub4 fcode) { return fcode != 0 && fcode < kUcbSlots; }
+inline bool HasUcbs(const OCIEnv *env, ub4 fcode) { return env != nullptr && HasUcbSlot(fcode); }
+
+template <class... Args> void RunBeforeUcbs(OCIEnv *env, ub4 fcode, sword *status, Args... args) {
+    using entry_detail::PromoteArg;
+    if (!HasUcbs(env, fcode)) return;
+    o2pTrace(4, "BEFORE PerformEntryUcbs\n");
+    PerformEntryUcbs(env->ucbEntry[fcode], status, PromoteArg(args)...);
+    o2pTrace(4, "BEFORE PerformReplaceUcbs\n");
+    PerformReplaceUcbs(env, status, fcode, PromoteArg(args)...);
+}
+
+template <class... Args> void RunExitUcbs(OCIEnv *env, ub4 fcode, sword *status, Args... args) {
+    using entry_detail::PromoteArg;
+    if (!HasUcbs(env, fcode)) return;
+    o2pTrace(4, "BEFORE PerformExitUcbs\n");
+    PerformExitUcbs(env->ucbExit[fcode], status, PromoteArg(args)...);
+}
+
 template <class Work, class... Args>
 sword RunEntry(const EntryInfo &info, OCIEnv *env, OCIError *errhp, Work &&work,
                const char *argNames, Args... args) {
@@ -76,13 +97,7 @@ sword RunEntry(const EntryInfo &info, OCIEnv *env, OCIError *errhp, Work &&work,
         (void)names;
     }
     sword status = OCI_SUCCESS;
-    const bool ucbs = env != nullptr && info.fcode != 0 && info.fcode < kUcbSlots;
-    if (ucbs) {
-        o2pTrace(4, "BEFORE PerformEntryUcbs\n");
-        PerformEntryUcbs(env->ucbEntry[info.fcode], &status, PromoteArg(args)...);
-        o2pTrace(4, "BEFORE PerformReplaceUcbs\n");
-        PerformReplaceUcbs(env, &status, info.fcode, PromoteArg(args)...);
-    }
+    RunBeforeUcbs(env, info.fcode, &status, args...);
     ClearErrorHandle(errhp);
     OCIError *report = errhp != nullptr ? errhp : (env != nullptr ? env->errhp : nullptr);
     EntryCall call{info.exitOnFailure, status};
@@ -99,14 +114,10 @@ sword RunEntry(const EntryInfo &info, OCIEnv *env, OCIError *errhp, Work &&work,
             return (*p->work)();
     }, &bound);
     if (rc != OCI_ERROR && rc != OCI_INVALID_HANDLE) {
-        if (ucbs) {
-            o2pTrace(4, "BEFORE PerformExitUcbs\n");
-            PerformExitUcbs(env->ucbExit[info.fcode], &status, PromoteArg(args)...);
-        }
+        RunExitUcbs(env, info.fcode, &status, args...);
         if (rc == OCI_SUCCESS) rc = status;
-    } else if (ucbs && call.exitOnFailure) {
-        o2pTrace(4, "BEFORE PerformExitUcbs\n");
-        PerformExitUcbs(env->ucbExit[info.fcode], &rc, PromoteArg(args)...);
+    } else if (call.exitOnFailure) {
+        RunExitUcbs(env, info.fcode, &rc, args...);
     }
     return TraceReturn(rc);
 }

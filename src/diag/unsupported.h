@@ -87,26 +87,15 @@ template <class R> R TraceResult(R result) {
 template <class... Args>
 sword GuardedUnsupported(const GuardedSite &site, const void *envHandle, OCIError *errhp,
                          const char *argNames, Args... args) {
-    using entry_detail::PromoteArg;
     TraceWhat(site.what);
     sword status = OCI_SUCCESS;
-    OCIEnv *env = nullptr;
-    if (site.fcode != 0 && site.fcode < static_cast<ub4>(kUcbSlots))
-        env = CallbackEnvironment(envHandle, errhp);
-    if (env != nullptr) {
-        o2pTrace(4, "BEFORE PerformEntryUcbs\n");
-        PerformEntryUcbs(env->ucbEntry[site.fcode], &status, PromoteArg(args)...);
-        o2pTrace(4, "BEFORE PerformReplaceUcbs\n");
-        PerformReplaceUcbs(env, &status, site.fcode, PromoteArg(args)...);
-    }
+    OCIEnv *env = HasUcbSlot(site.fcode) ? CallbackEnvironment(envHandle, errhp) : nullptr;
+    RunBeforeUcbs(env, site.fcode, &status, args...);
     TraceArgs(argNames, args...);
     RequireUnimplementedAllowed(site);
     NoteUnsupported(errhp);
     const sword result = status;
-    if (env != nullptr) {
-        o2pTrace(4, "BEFORE PerformExitUcbs\n");
-        PerformExitUcbs(env->ucbExit[site.fcode], &status, PromoteArg(args)...);
-    }
+    RunExitUcbs(env, site.fcode, &status, args...);
     return TraceResult(result);
 }
 

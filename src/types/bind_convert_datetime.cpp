@@ -49,6 +49,21 @@ int SendDATE(const void *value, sb4 size, bool withTime, char **out, ub4 *outLen
     return SendDateTime(tm, 0, nullptr, out, outLength, outFormat);
 }
 
+// A datetime descriptor's value, with a zone when `withZone`: its own for a
+// TIMESTAMP WITH TIME ZONE descriptor, else the local zone's offset in force
+// at that wall-clock time.
+int SendDescriptor(const void *value, bool withZone, char **out, ub4 *outLength, ub1 *outFormat) {
+    const DateTimeValue *body = DateTimeBody(value);
+    if (body == nullptr) return Fail(out, outLength, outFormat);
+    pg_tm tm;
+    fsec_t fsec = 0;
+    DecodeOracleOCIDateTime(body, &tm, &fsec, false);
+    if (!withZone) return SendDateTime(tm, fsec, nullptr, out, outLength, outFormat);
+    const int zone = body->kind == OCI_DTYPE_TIMESTAMP_TZ ? static_cast<int>(body->zoneOffset)
+                                                          : DetermineLocalTimeZone(&tm);
+    return SendDateTime(tm, fsec, &zone, out, outLength, outFormat);
+}
+
 }  // namespace
 
 int ConvertSQLT_DATToDATEOID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,
@@ -83,12 +98,7 @@ int ConvertSQLT_DATEToTIMESTAMPOID(OCIError *errhp, const void *value, sb4 size,
 int ConvertSQLT_TIMESTAMPToTIMESTAMPOID(OCIError *errhp, const void *value, sb4 size,
                                         const sb2 *indicator, char **out, ub4 *outLength,
                                         ub1 *outFormat) {
-    const DateTimeValue *body = DateTimeBody(value);
-    if (body == nullptr) return Fail(out, outLength, outFormat);
-    pg_tm tm;
-    fsec_t fsec = 0;
-    DecodeOracleOCIDateTime(body, &tm, &fsec, false);
-    return SendDateTime(tm, fsec, nullptr, out, outLength, outFormat);
+    return SendDescriptor(value, false, out, outLength, outFormat);
 }
 
 // Only a TIMESTAMP WITH TIME ZONE descriptor carries its own zone. The others
@@ -98,14 +108,7 @@ int ConvertSQLT_TIMESTAMPToTIMESTAMPOID(OCIError *errhp, const void *value, sb4 
 int ConvertSQLT_TIMESTAMP_TZToTIMESTAMPTZOID(OCIError *errhp, const void *value, sb4 size,
                                              const sb2 *indicator, char **out, ub4 *outLength,
                                              ub1 *outFormat) {
-    const DateTimeValue *body = DateTimeBody(value);
-    if (body == nullptr) return Fail(out, outLength, outFormat);
-    pg_tm tm;
-    fsec_t fsec = 0;
-    DecodeOracleOCIDateTime(body, &tm, &fsec, false);
-    const int zone = body->kind == OCI_DTYPE_TIMESTAMP_TZ ? static_cast<int>(body->zoneOffset)
-                                                          : DetermineLocalTimeZone(&tm);
-    return SendDateTime(tm, fsec, &zone, out, outLength, outFormat);
+    return SendDescriptor(value, true, out, outLength, outFormat);
 }
 
 int ConvertSQLT_INTERVAL_DSToINTERVALOID(OCIError *errhp, const void *value, sb4 size,

@@ -986,6 +986,15 @@ int DecodeDateTime(const DateFields &fields, ParsedDateTime *out) {
     int todayShift = 0;
     int significant = 0;  // fields other than weekday names and "T"
 
+    // A signed time or number field is a numeric zone; it may follow a date
+    // or a time, once.
+    auto signedZone = [&](const DateField &f) -> int {
+        if (out->hasZone || (!haveTime && !date.haveDay)) return DTERR_FORMAT;
+        int offset = 0;
+        const int rc = DecodeNumericZone(f, &offset);
+        if (rc == 0) SetZone(out, offset, nullptr, 0);
+        return rc;
+    };
     for (int k = 0; k < fields.count; ++k) {
         const DateField &f = fields.field[k];
         switch (f.type) {
@@ -999,11 +1008,8 @@ int DecodeDateTime(const DateFields &fields, ParsedDateTime *out) {
         case DTF_TIME: {
             ++significant;
             if (f.sign != 0) {
-                if (out->hasZone || (!haveTime && !date.haveDay)) return DTERR_FORMAT;
-                int offset = 0;
-                int rc = DecodeNumericZone(f, &offset);
+                const int rc = signedZone(f);
                 if (rc != 0) return rc;
-                SetZone(out, offset, nullptr, 0);
                 break;
             }
             if (haveTime) return DTERR_FORMAT;
@@ -1016,11 +1022,8 @@ int DecodeDateTime(const DateFields &fields, ParsedDateTime *out) {
         case DTF_NUMBER: {
             ++significant;
             if (f.sign != 0) {
-                if (out->hasZone || (!haveTime && !date.haveDay)) return DTERR_FORMAT;
-                int offset = 0;
-                int rc = DecodeNumericZone(f, &offset);
+                const int rc = signedZone(f);
                 if (rc != 0) return rc;
-                SetZone(out, offset, nullptr, 0);
                 break;
             }
             const char *point = static_cast<const char *>(std::memchr(f.str, '.', f.len));
