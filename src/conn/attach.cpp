@@ -79,6 +79,11 @@ OCI_EXPORT sword OCIServerDetach(OCIServer *srvhp, OCIError *errhp, ub4 mode) {
             AddErrorRecord(errhp, OCI_ERROR, kErrNotAttached);
             return OCI_ERROR;
         }
+        // Detaching ends the server connection: the open transaction rolls
+        // back on the server, its locks go, and later calls on the handle
+        // report the lost connection instead of working on as if attached.
+        markCursorsClosed(env, srvhp);
+        CloseServerConnection(srvhp);
         ClearConnectFields(srvhp);
         srvhp->attached = false;
         return status;

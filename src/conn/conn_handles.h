@@ -31,6 +31,7 @@ struct OCISession : OCIHandle {
     char *password;
     char *module;
     List *contexts;  // ContextEntry*, OCIContextSetValue on this session
+    List *memory;    // OCIMemoryAlloc blocks of session duration, freed when it ends
     bool fromSessionGet;  // handed out by OCISessionGet outside a pool
 };
 
@@ -40,6 +41,7 @@ struct OCISvcCtx : OCIHandle {
     OCISession *session;
     OCITrans *trans;
     bool stmtCacheEnabled;
+    ub4 stmtCacheSize;  // OCI_ATTR_STMTCACHESIZE as last set
     List *stmts;  // cached statements
 };
 

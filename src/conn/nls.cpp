@@ -7,8 +7,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <string>
 #include <vector>
 
+#include "diag/trace.h"
 #include "env/env.h"
 
 int oci_strcasecmp(const char *a, const char *b) {
@@ -199,7 +202,7 @@ int pg_char_to_encoding(const char *name) {
     static_assert(AliasesSorted(), "the alias table is binary searched");
     if (name == nullptr) return -1;
     if (std::strlen(name) > kMaxEncodingNameLength) {
-        std::fputs("encoding name too long\n", stderr);
+        o2pTrace(1, "encoding name too long\n");
         return ENC_UTF8;
     }
     char key[kMaxEncodingNameLength + 1];
@@ -274,10 +277,34 @@ int EncodingOfCodeSet(const char *codeset) {
 
 }  // namespace nls
 
+namespace {
+// setlocale is process-wide and hands out texts that the next call may free;
+// every environment creation of every thread goes through here, so the locale
+// work is done under one lock and the texts are copied before it is dropped.
+std::mutex s_localeMutex;
+
+// The code set of a locale name: what follows the first dot, up to a modifier
+// ("C.UTF-8" and "en_US.UTF-8@euro" both give UTF-8); empty when there is none.
+std::string LocaleCodeSet(const std::string &name) {
+    const size_t dot = name.find('.');
+    if (dot == std::string::npos) return std::string();
+    return name.substr(dot + 1, name.find('@', dot) - dot - 1);
+}
+
+// Switches every category to `name` unless the process already runs under it:
+// repeated environment creations then leave the locale (and the texts other
+// threads may be reading) alone.
+bool SwitchProcessLocale(const char *name) {
+    const char *current = std::setlocale(LC_ALL, nullptr);
+    if (current != nullptr && std::strcmp(current, name) == 0) return true;
+    return nls::SetProcessLocale(name);
+}
+}  // namespace
+
 // Numbers 1-40 choose that encoding and leave the process alone. Anything
 // else consults NLS_LANG, then the locale of the process environment, and
 // finally settles for SQL_ASCII under the POSIX locale; each of these paths
-// changes the process-wide locale.
+// may change the process-wide locale.
 void InitNls(OCIEnv *env, sb4 charset) {
     using nls::EncodingOfCodeSet;
     using nls::findMatchingPgEncoding;
@@ -285,13 +312,13 @@ void InitNls(OCIEnv *env, sb4 charset) {
     using nls::kMaxEncodingId;
     using nls::kPosixLocale;
     using nls::ParseLocale;
-    using nls::SetProcessLocale;
     if (env == nullptr) return;
     if (charset >= 1 && charset <= kMaxEncodingId) {
         env->charsetId = charset;
         return;
     }
 
+    std::lock_guard<std::mutex> lock(s_localeMutex);
     if (const char *nlsLang = std::getenv("NLS_LANG")) {
         std::string language, territory, codeset;
         const char *systemName = nullptr;
@@ -299,27 +326,33 @@ void InitNls(OCIEnv *env, sb4 charset) {
             (systemName = findMatchingSysEncoding(codeset.c_str())) != nullptr) {
             env->charsetId = EncodingOfCodeSet(codeset.c_str());
             if (oci_strcasecmp(codeset.c_str(), kPosixLocale) == 0) {
-                SetProcessLocale(kPosixLocale);
+                SwitchProcessLocale(kPosixLocale);
                 return;
             }
             const std::string name = language + "_" + territory + "." + systemName;
-            if (SetProcessLocale(name.c_str())) return;
+            if (SwitchProcessLocale(name.c_str())) return;
         }
     }
 
-    if (const char *current = std::setlocale(LC_CTYPE, "")) {
-        // The next setlocale call may overwrite the text it returned.
-        const std::string name = current;
-        std::string codeset;
-        if (ParseLocale(name.c_str(), nullptr, nullptr, &codeset)) {
-            const char *server = findMatchingPgEncoding(codeset.c_str());
-            if (server != nullptr && SetProcessLocale(name.c_str())) {
-                env->charsetId = nls::pg_char_to_encoding(server);
-                return;
-            }
+    // The locale the process environment names (LC_ALL, LC_CTYPE, LANG),
+    // found without switching to it first.
+    std::string name;
+    for (const char *variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        const char *value = std::getenv(variable);
+        if (value != nullptr && *value != '\0') {
+            name = value;
+            break;
+        }
+    }
+    const std::string codeset = LocaleCodeSet(name);
+    if (!codeset.empty()) {
+        const char *server = findMatchingPgEncoding(codeset.c_str());
+        if (server != nullptr && SwitchProcessLocale(name.c_str())) {
+            env->charsetId = nls::pg_char_to_encoding(server);
+            return;
         }
     }
 
     env->charsetId = nls::ENC_SQL_ASCII;
-    SetProcessLocale(kPosixLocale);
+    SwitchProcessLocale(kPosixLocale);
 }

@@ -22,17 +22,18 @@ void markCursorsClosed(OCIEnv *env, OCIServer *server) {
     foreach_cell(cell, env->children) {
         OCIStmt *stmt = HandleAs<OCIStmt>(cell->ptr, HANDLE_OCIStmt);
         if (stmt == nullptr) continue;
-        if (stmt->cursorServer == server) {
-            stmt->cursorState = 0;
-            o2pFree(stmt->cursorName);
-            o2pFree(stmt->portalName);
-            stmt->cursorName = stmt->portalName = nullptr;
-            stmt->cursorServer = nullptr;
+        OCICursor *cursor = stmt->cursor;
+        if (cursor != nullptr && cursor->server == server) {
+            cursor->state = CURSOR_CLOSED;
+            o2pFree(cursor->portalName);
+            cursor->portalName = nullptr;
+            cursor->server = nullptr;
         }
-        if (stmt->svchp != nullptr && stmt->svchp->server == server) {
+        if (stmt->pgPreparedServer == server) {
             o2pFree(stmt->preparedName);
             stmt->preparedName = nullptr;
-            stmt->svchp->server = nullptr;
+            stmt->pgPreparedServer = nullptr;
+            stmt->serverPrepared = 0;
         }
     }
 }
@@ -44,7 +45,16 @@ void Free_OCIServer(OCIServer *server) {
     o2pFree(server->port);
     o2pFree(server->dbname);
     o2pFree(server->uri);
-    markCursorsClosed(EnvOfHandle(server), server);
+    OCIEnv *env = EnvOfHandle(server);
+    markCursorsClosed(env, server);
+    // Service contexts still naming the server would hand later calls a
+    // freed record; they see no server instead.
+    if (env != nullptr) {
+        foreach_cell(cell, env->children) {
+            OCISvcCtx *svchp = HandleAs<OCISvcCtx>(cell->ptr, HANDLE_OCISvcCtx);
+            if (svchp != nullptr && svchp->server == server) svchp->server = nullptr;
+        }
+    }
     CloseServerConnection(server);
     DeleteHandle(server);
 }

@@ -22,6 +22,7 @@ void Free_OCISession(OCISession *session) {
     o2pFree(session->password);
     o2pFree(session->module);
     FreeContextEntries(session->contexts);
+    FreeSessionMemory(session);
     DeleteHandle(session);
 }
 
@@ -49,16 +50,16 @@ sword StoreText(OCISession *session, char **field, const void *value, size_t len
     return OCI_SUCCESS;
 }
 
-// Byte length of a NUL-terminated text in the environment's encoding (a
-// UTF-16 text ends with a zero code unit).
-size_t TerminatedLength(const OCIEnv *env, const void *value) {
+// Byte length of a text of at most `size` bytes that may end early with a
+// terminator (a zero code unit in UTF-16); nothing past `size` is read.
+size_t BoundedTextLength(const OCIEnv *env, const void *value, size_t size) {
     if (env != nullptr && env->utf16) {
         const auto *units = static_cast<const ub1 *>(value);
         size_t n = 0;
-        while (units[n] != 0 || units[n + 1] != 0) n += 2;
+        while (n + 1 < size && (units[n] != 0 || units[n + 1] != 0)) n += 2;
         return n;
     }
-    return std::strlen(static_cast<const char *>(value));
+    return strnlen(static_cast<const char *>(value), size);
 }
 
 bool IgnoredSessionAttribute(ub4 attrtype) {
@@ -117,7 +118,7 @@ sword Set_OCISession(void *h, void *attributep, ub4 size, ub4 attrtype, OCIError
         return StoreText(session, &session->password, attributep, size, errhp);
     case OCI_ATTR_MODULE: {
         const size_t length =
-            (attributep == nullptr || size == 0) ? 0 : TerminatedLength(EnvOfHandle(session), attributep);
+            (attributep == nullptr || size == 0) ? 0 : BoundedTextLength(EnvOfHandle(session), attributep, size);
         return StoreText(session, &session->module, attributep, length, errhp);
     }
     default:

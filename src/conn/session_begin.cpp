@@ -11,7 +11,7 @@
 #include "env/attributes.h"
 #include "env/env.h"
 
-sb4 gDBServerVersion = 0;
+std::atomic<sb4> gDBServerVersion{0};
 
 namespace {
 constexpr sb4 kErrUninitializedService = 24314;
@@ -22,16 +22,38 @@ constexpr sb4 kErrClientEncoding = 24338;
 // that UTF-16 environments talk UTF-8 (the library converts itself).
 const char *ClientEncodingOf(const OCIEnv *env) { return nls::EncodingServerName(env->charsetId); }
 
-// The date style statement of a new session. The NLS_DATE_FORMAT value is
-// quoted as a literal so it cannot end the statement's string early.
-std::string DateStyleStatement(PGconn *conn) {
+// Whether servers take "ALTER SESSION SET NLS_DATE_FORMAT": unknown until a
+// session has tried, then remembered for the process so that sessions on a
+// server without the statement do not pay a failed round trip each.
+enum class DateFormatSupport { Unknown, Accepted, Refused };
+std::atomic<DateFormatSupport> s_dateFormatSupport{DateFormatSupport::Unknown};
+
+// Hands NLS_DATE_FORMAT to the session where the server has the statement
+// for it. A server without it is no reason to fail the session: dates still
+// arrive in ISO style, which the conversions read.
+void ApplyDateFormat(PGconn *conn) {
     const char *format = std::getenv("NLS_DATE_FORMAT");
-    if (format == nullptr) return "set DateStyle to 'ISO'";
-    std::string escaped(2 * std::strlen(format) + 1, '\0');
-    int error = 0;
-    const size_t n = PQescapeStringConn(conn, &escaped[0], format, std::strlen(format), &error);
-    escaped.resize(n);
-    return "ALTER SESSION SET NLS_DATE_FORMAT = '" + escaped + "'";
+    if (format == nullptr || s_dateFormatSupport == DateFormatSupport::Refused) return;
+    char *literal = PQescapeLiteral(conn, format, std::strlen(format));
+    if (literal == nullptr) return;
+    const std::string sql = std::string("ALTER SESSION SET NLS_DATE_FORMAT = ") + literal;
+    PQfreemem(literal);
+    PGresult *res = PQexec(conn, sql.c_str());
+    const bool ok = PQresultStatus(res) == PGRES_COMMAND_OK;
+    PQclear(res);
+    if (ok) {
+        s_dateFormatSupport = DateFormatSupport::Accepted;
+    } else if (PQstatus(conn) == CONNECTION_OK) {
+        s_dateFormatSupport = DateFormatSupport::Refused;
+        ocitrace(TRACE_SESSION, nullptr, "server has no NLS_DATE_FORMAT setting; dates stay in ISO style\n");
+    }
+}
+
+// Server notices that arrive outside a statement's own handling (which
+// turns them into error records) belong in the debug log, not on the
+// application's standard error where libpq would print them.
+void LogNotice(void *, const char *message) {
+    ocitrace(TRACE_SESSION, nullptr, "server notice: %s", message);
 }
 
 void OpenProtocolTrace(OCIServer *server) {
@@ -119,6 +141,7 @@ OCI_EXPORT sword OCISessionBegin(OCISvcCtx *svchp, OCIError *errhp, OCISession *
             return OCI_ERROR;
         }
         OpenProtocolTrace(server);
+        PQsetNoticeProcessor(server->conn, LogNotice, nullptr);
         gDBServerVersion = PQserverVersion(server->conn);
         if (PQsetClientEncoding(server->conn, ClientEncodingOf(env)) != 0) {
             ClearErrorHandle(errhp);
@@ -126,7 +149,7 @@ OCI_EXPORT sword OCISessionBegin(OCISvcCtx *svchp, OCIError *errhp, OCISession *
             ocitrace(TRACE_SESSION, nullptr, "PQsetClientEncoding failed\n");
             return OCI_ERROR;
         }
-        PGresult *res = PQexec(server->conn, DateStyleStatement(server->conn).c_str());
+        PGresult *res = PQexec(server->conn, "set DateStyle to 'ISO'");
         const bool ok = PQresultStatus(res) == PGRES_COMMAND_OK;
         if (!ok) {
             ClearErrorHandle(errhp);
@@ -135,6 +158,7 @@ OCI_EXPORT sword OCISessionBegin(OCISvcCtx *svchp, OCIError *errhp, OCISession *
         }
         PQclear(res);
         if (!ok) return OCI_ERROR;
+        ApplyDateFormat(server->conn);
         if (mode & OCI_STMT_CACHE) svchp->stmtCacheEnabled = true;
         ocitrace(TRACE_SESSION, nullptr, "OCISessionBegin() OK\n");
         return OCI_SUCCESS;
@@ -155,6 +179,7 @@ OCI_EXPORT sword OCISessionEnd(OCISvcCtx *svchp, OCIError *errhp, OCISession *us
             if (rc != OCI_SUCCESS) return rc;
         }
         markCursorsClosed(env, server);
+        FreeSessionMemory(usrhp != nullptr ? HandleAs<OCISession>(usrhp, HANDLE_OCISession) : svchp->session);
         if (PQstatus(server->conn) == CONNECTION_BAD) {
             AddErrorRecord(errhp, OCI_ERROR, kErrConnectionTerminated);
             return OCI_ERROR;

@@ -6,7 +6,8 @@
 #include "conn/conn_handles.h"
 
 // Server version of the most recent successful OCISessionBegin.
-extern sb4 gDBServerVersion;
+// Written by every session start in any thread.
+extern std::atomic<sb4> gDBServerVersion;
 
 // A handle of `code` whose parent is an environment.
 bool ValidConnHandle(const void *h, HandleCode code);

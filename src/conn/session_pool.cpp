@@ -2,6 +2,8 @@
 // with its own server connection) and lends them out; a session released
 // back to it is kept for the next caller. OCISessionGet without a pool is a
 // plain logon with the credentials of an authentication handle.
+#include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <mutex>
@@ -22,16 +24,38 @@ struct SPoolLock {
 
 namespace {
 constexpr sb4 kErrIllegalMode = 24300;
+constexpr sb4 kErrInvalidPoolName = 24416;
 constexpr sb4 kErrCannotRelease = 24421;
 constexpr sb4 kErrUnsupported = 30475;
 
 constexpr ub1 kHomogeneous = 2;
 
-// Every pool carries this one name; OCISessionGet takes the environment's
-// first pool whatever name it is given.
-constexpr char kPoolName[] = "OCI:SP:XXXXXXXXXXXXXXXXXXXXX";
-constexpr ub4 kPoolNameSize = sizeof kPoolName;
-static_assert(kPoolNameSize == 29, "28 characters and the NUL");
+// Pool names are "OCI:SP:" and 21 digits: a process-wide serial number, so
+// two pools never share a name and OCISessionGet lends from the pool named,
+// never from another user's.
+constexpr char kPoolNamePrefix[] = "OCI:SP:";
+constexpr ub4 kPoolNameSize = 29;  // 28 characters and the NUL
+std::atomic<unsigned long long> s_poolSerial{0};
+
+char *NewPoolName() {
+    char name[kPoolNameSize];
+    const int n = std::snprintf(name, sizeof name, "%s%021llu", kPoolNamePrefix, ++s_poolSerial);
+    if (n != static_cast<int>(kPoolNameSize) - 1) return nullptr;
+    return o2pStrdup(name);
+}
+
+// The pool of `env` called `name` (`length` bytes, a terminator included or
+// not), or null.
+OCISPool *FindPoolByName(const OCIEnv *env, const OraText *name, ub4 length) {
+    if (length > 0 && name[length - 1] == '\0') --length;
+    if (length != kPoolNameSize - 1) return nullptr;
+    foreach_cell(cell, env->spools) {
+        auto *pool = HandleAs<OCISPool>(cell->ptr, HANDLE_OCISPool);
+        if (pool != nullptr && pool->poolName != nullptr && std::memcmp(pool->poolName, name, length) == 0)
+            return pool;
+    }
+    return nullptr;
+}
 
 struct PoolEntry {
     OCISvcCtx *svc;  // null in a non-homogeneous pool
@@ -322,7 +346,7 @@ OCI_EXPORT sword OCISessionPoolCreate(OCIEnv *envhp, OCIError *errhp, OCISPool *
         // Creating a pool again starts it afresh.
         EmptyPool(spoolhp, errhp, true);
         if (spoolhp->lock == nullptr) spoolhp->lock = new (std::nothrow) SPoolLock;
-        if (spoolhp->poolName == nullptr) spoolhp->poolName = o2pStrdup(kPoolName);
+        if (spoolhp->poolName == nullptr) spoolhp->poolName = NewPoolName();
         if (spoolhp->lock == nullptr || spoolhp->poolName == nullptr ||
             !CopyText(connStr, connStrLen, &spoolhp->connStr, &spoolhp->connStrLen) ||
             !CopyText(userid, useridLen, &spoolhp->userid, &spoolhp->useridLen) ||
@@ -399,10 +423,12 @@ OCI_EXPORT sword OCISessionGet(OCIEnv *envhp, OCIError *errhp, OCISvcCtx **svchp
         if (mode != OCI_DEFAULT && mode != OCI_SESSGET_SPOOL && mode != OCI_SESSGET_STMTCACHE) return OCI_ERROR;
         if (mode == OCI_SESSGET_SPOOL) {
             if (poolName == nullptr || poolName_len == 0) return OCI_ERROR;
-            // A pool handle that was never created has nothing and no one to
-            // lend to.
-            auto *pool = static_cast<OCISPool *>(list_nth(envhp->spools, 0));
-            if (pool == nullptr || pool->poolName == nullptr) return OCI_ERROR;
+            // Only a created pool has a name to be found by.
+            OCISPool *pool = FindPoolByName(envhp, poolName, poolName_len);
+            if (pool == nullptr) {
+                AddErrorRecord(errhp, OCI_ERROR, kErrInvalidPoolName);
+                return OCI_ERROR;
+            }
             // Entries of a non-homogeneous pool carry no session and the pool
             // has no credentials to open one with.
             if (pool->homogeneous != kHomogeneous) {

@@ -54,9 +54,15 @@ sword Get_OCISvcCtx(void *h, void *attributep, ub4 *sizep, ub4 attrtype, OCIErro
         if (svchp->session == nullptr) return OCI_INVALID_HANDLE;
         *static_cast<OCISession **>(attributep) = svchp->session;
         return OCI_SUCCESS;
+    // A getter that succeeds always writes its value: the caller reads it.
     case OCI_ATTR_TRANS:
+        *static_cast<OCITrans **>(attributep) = svchp->trans;
+        return OCI_SUCCESS;
     case OCI_ATTR_IN_V8_MODE:
+        *static_cast<ub1 *>(attributep) = 1;
+        return OCI_SUCCESS;
     case OCI_ATTR_STMTCACHESIZE:
+        *static_cast<ub4 *>(attributep) = svchp->stmtCacheSize;
         return OCI_SUCCESS;
     default:
         return OCI_ERROR;
@@ -84,6 +90,8 @@ sword Set_OCISvcCtx(void *h, void *attributep, ub4 size, ub4 attrtype, OCIError 
         svchp->trans = static_cast<OCITrans *>(attributep);
         return OCI_SUCCESS;
     case OCI_ATTR_STMTCACHESIZE:
+        if (attributep == nullptr) return OCI_ERROR;
+        svchp->stmtCacheSize = *static_cast<const ub4 *>(attributep);
         return OCI_SUCCESS;
     default:
         return OCI_ERROR;

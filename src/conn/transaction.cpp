@@ -32,8 +32,19 @@ constexpr char kSerializable[] = "SET TRANSACTION ISOLATION LEVEL SERIALIZABLE "
 // Statement buffers hold the longest name with room to spare.
 constexpr size_t kStatementSize = 64 + kMaxTransactionNameLength;
 
-bool IsUnsafeNameByte(unsigned char c) {
-    return c < 0x20 || c == 0x7f || c == '\'' || c == '\\';
+// Appends `length` bytes in unpadded base64url.
+size_t AppendBase64Url(char *out, const unsigned char *data, size_t length) {
+    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
+    size_t n = 0;
+    for (size_t i = 0; i < length; i += 3) {
+        const size_t take = length - i < 3 ? length - i : 3;
+        unsigned long group = static_cast<unsigned long>(data[i]) << 16;
+        if (take > 1) group |= static_cast<unsigned long>(data[i + 1]) << 8;
+        if (take > 2) group |= data[i + 2];
+        for (size_t k = 0; k <= take; ++k) out[n++] = kAlphabet[(group >> (18 - 6 * k)) & 0x3F];
+    }
+    out[n] = '\0';
+    return n;
 }
 
 // While a transaction command runs, the server's notices ("there is no
@@ -202,17 +213,16 @@ char *GetTransactionNameFromXID(const XID *xid) {
     const long bqual = xid->bqual_length;
     if (gtrid < 0 || bqual < 0 || gtrid > XIDDATASIZE || bqual > XIDDATASIZE || gtrid + bqual > XIDDATASIZE)
         return nullptr;
-    const size_t length = static_cast<size_t>(gtrid + bqual);
-    for (size_t i = 0; i < length; i++)
-        if (IsUnsafeNameByte(static_cast<unsigned char>(xid->data[i]))) return nullptr;
     auto *name = static_cast<char *>(o2pMalloc(kMaxTransactionNameLength + 1));
     if (name == nullptr) return nullptr;
     // formatID is a long in the XID layout, but only its 32-bit value names
     // the transaction.
-    const int prefix = std::snprintf(name, kMaxTransactionNameLength + 1, "%d.",
-                                     static_cast<int32_t>(static_cast<uint32_t>(xid->formatID)));
-    std::memcpy(name + prefix, xid->data, length);
-    name[static_cast<size_t>(prefix) + length] = '\0';
+    size_t n = static_cast<size_t>(std::snprintf(name, kMaxTransactionNameLength + 1, "%d.",
+                                                 static_cast<int32_t>(static_cast<uint32_t>(xid->formatID))));
+    const auto *data = reinterpret_cast<const unsigned char *>(xid->data);
+    n += AppendBase64Url(name + n, data, static_cast<size_t>(gtrid));
+    name[n++] = '.';
+    AppendBase64Url(name + n, data + gtrid, static_cast<size_t>(bqual));
     return name;
 }
 

@@ -22,15 +22,18 @@ void COMMIT_TRANSACTION(PGconn *conn);
 // server itself undoes the failed statement only.
 void ROLLBACK_TRANSACTION(OCIServer *server);
 
-// Longest prepared-transaction name: a 32-bit number, '.', 128 data bytes.
-constexpr size_t kMaxTransactionNameLength = 11 + 1 + XIDDATASIZE;
+// Longest prepared-transaction name: a 32-bit number, two dots and the data
+// bytes in unpadded base64url, each part rounded up (the server allows 199).
+constexpr size_t kMaxTransactionNameLength = 11 + 2 + (XIDDATASIZE * 4 + 2) / 3 + 2;
+static_assert(kMaxTransactionNameLength < 200, "the server's limit on transaction names");
 
-// The name a prepared transaction of `xid` has on the server: formatID as a
-// signed 32-bit decimal, '.', then gtrid_length + bqual_length data bytes.
-// A new heap string (o2pFree), or null when the XID cannot be named safely:
-// lengths that are negative or exceed the data area, or a data byte that
-// would end or escape the quoted name (NUL, control bytes, quote,
-// backslash). Null as well when memory runs out.
+// The name a prepared transaction of `xid` has on the server:
+// "<formatID>.<gtrid>.<bqual>", formatID as a signed 32-bit decimal and each
+// part in unpadded base64url (RFC 4648), so that distinct XIDs never share a
+// name, binary XIDs are named, the name decodes back to the XID and it holds
+// nothing that could end or escape a quoted literal. A new heap string
+// (o2pFree), or null when the lengths are negative or exceed the data area,
+// or when memory runs out.
 char *GetTransactionNameFromXID(const XID *xid);
 
 // Fields of an XA open string ("Oracle_XA+Acc=P/user/pw+SqlNet=db+...").

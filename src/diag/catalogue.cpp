@@ -141,6 +141,7 @@ constexpr CatalogueEntry kCatalogue[] = {
     {24373, O2P_ERROR_PREFIX "24373: statement length is invalid"},
     {24374, O2P_ERROR_PREFIX "24374: define not available to execute or fetch"},
     {24391, O2P_ERROR_PREFIX "24391: fetch operation is illegal"},
+    {24416, O2P_ERROR_PREFIX "24416: Invalid session Poolname was specified."},
     {24421, O2P_ERROR_PREFIX "24421: cannot release session with OCISessionRelease"},
     {24431, O2P_ERROR_PREFIX "24431: non-existent statement in cache"},
     {24432, O2P_ERROR_PREFIX "24432: untagged statement returned"},

@@ -37,9 +37,23 @@ sword CopyText(OCIEnv *env, OCIError *errhp, const char *message, OraText *bufp,
         }
         out = converted != nullptr ? converted : "";
     }
-    const size_t n = std::min<size_t>(length, bufsiz - 1);
-    std::memcpy(bufp, out, n);
-    bufp[n] = '\0';
+    if (env->utf16) {
+        // UTF-16LE: the text ends with a zero 16-bit unit, and a cut never
+        // separates the two halves of a surrogate pair.
+        if (bufsiz < 2) {
+            bufp[0] = '\0';
+        } else {
+            size_t n = std::min<size_t>(length / 2, bufsiz / 2 - 1) * 2;
+            const auto *units = reinterpret_cast<const unsigned char *>(out);
+            if (n < length && n >= 2 && (units[n - 1] & 0xFC) == 0xD8) n -= 2;  // a lone high surrogate
+            std::memcpy(bufp, out, n);
+            bufp[n] = bufp[n + 1] = '\0';
+        }
+    } else {
+        const size_t n = std::min<size_t>(length, bufsiz - 1);
+        std::memcpy(bufp, out, n);
+        bufp[n] = '\0';
+    }
     o2pFree(converted);
     return OCI_SUCCESS;
 }

@@ -2,9 +2,13 @@
 // by a bit mask and never flushed, and the level trace, gated by a verbosity
 // number and flushed after every line so it survives a crash.
 //
-// The three settings are plain globals written at environment creation and
-// read by every trace call without a lock; lines from different threads may
-// interleave.
+// The settings are read by every trace call from any thread and rewritten by
+// every environment creation, so they are atomics. A log stream, once opened,
+// is never closed while the process runs: another thread may be writing to it
+// at any moment, and the C library locks each stream for its writers. An
+// environment creation that names the file already open keeps that stream; one
+// that names another file opens it and retires the old stream (flushed, kept
+// for reuse should the name come back).
 #include "diag/trace.h"
 
 #include <unistd.h>
@@ -12,44 +16,40 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <string>
 
-FILE *oci_debug_log = nullptr;
-ub8 oci_debug_mask = 0xFFFFDFFF;  // everything but the wait counters
-sb4 OCI2PQ_TRACE_LEVEL = 0;
+std::atomic<FILE *> oci_debug_log{nullptr};
+std::atomic<ub8> oci_debug_mask{0xFFFFDFFF};  // everything but the wait counters
+std::atomic<sb4> OCI2PQ_TRACE_LEVEL{0};
 
 namespace {
-// The file stream the last environment creation opened, so the next one can
-// release it. The standard error stream is never recorded here.
-FILE *s_openedLog = nullptr;
+std::mutex s_logMutex;
+// Every file stream the log has used, by file name. Deliberately never
+// closed (see above); the process exit flushes them.
+std::map<std::string, FILE *> *s_logStreams = nullptr;
 
-// Makes the file `path`-<pid> (standard error for null) the log and closes the
-// file this unit opened before.
-// Every environment creation reopens the log; keeping the old streams would
-// cost a descriptor per environment, and several streams writing into the
-// same (truncated) file at different offsets would garble it.
-//
-// The old stream is flushed before the new file is opened: its buffered tail
-// belongs before the truncation, not scattered past the end of the new log.
-// It is closed only after the new one is installed, which narrows (but cannot
-// close, without a lock on every trace call) the window in which another
-// thread still writes through the old pointer.
+// Makes the file `path`-<pid> (standard error for null) the log. A file that
+// cannot be opened leaves the log off.
 void ReplaceLog(const char *path) {
-    FILE *previous = s_openedLog;
-    if (previous != nullptr) fflush(previous);
-
-    FILE *next = nullptr;
-    FILE *opened = nullptr;
     if (path == nullptr) {
-        next = stderr;
-    } else {
-        std::string name = std::string(path) + "-" + std::to_string(static_cast<long>(getpid()));
-        opened = fopen(name.c_str(), "w");
-        next = opened;  // a file that cannot be opened leaves the log off
+        oci_debug_log = stderr;
+        return;
     }
-    oci_debug_log = next;
-    s_openedLog = opened;
-    if (previous != nullptr) fclose(previous);
+    const std::string name = std::string(path) + "-" + std::to_string(static_cast<long>(getpid()));
+    std::lock_guard<std::mutex> lock(s_logMutex);
+    if (s_logStreams == nullptr) s_logStreams = new std::map<std::string, FILE *>();
+    FILE *previous = oci_debug_log;
+    if (previous != nullptr && previous != stderr) fflush(previous);
+    auto known = s_logStreams->find(name);
+    if (known != s_logStreams->end()) {
+        oci_debug_log = known->second;
+        return;
+    }
+    FILE *opened = fopen(name.c_str(), "w");
+    if (opened != nullptr) (*s_logStreams)[name] = opened;
+    oci_debug_log = opened;
 }
 
 void WriteRowCharacters(FILE *out, const unsigned char *row, size_t count) {
@@ -69,38 +69,7 @@ const char *ColumnText(const PGresult *res, int row, const char *column) {
     int field = PQfnumber(res, column);
     return field < 0 ? "" : PQgetvalue(res, row, field);
 }
-}  // namespace
-
-void InitDebugSettings() {
-    if (const char *level = getenv("OCI_DEBUG_LEVEL"))
-        OCI2PQ_TRACE_LEVEL = static_cast<sb4>(strtol(level, nullptr, 10));
-    if (const char *log = getenv("OCI_DEBUG_LOG"))
-        ReplaceLog(strcmp(log, "-") == 0 ? nullptr : log);
-    if (const char *mask = getenv("OCI_DEBUG_MASK"))
-        oci_debug_mask = static_cast<ub8>(strtoull(mask, nullptr, 0));
-}
-
-bool ocitracing(ub8 category) {
-    return oci_debug_log != nullptr && (oci_debug_mask & category) != 0;
-}
-
-void ocitrace(ub8 category, const char *function, const char *format, ...) {
-    if (!ocitracing(category)) return;
-    FILE *out = oci_debug_log;
-    if (function != nullptr) {
-        fputs(function, out);
-        fputs(": ", out);
-    }
-    va_list args;
-    va_start(args, format);
-    vfprintf(out, format, args);
-    va_end(args);
-}
-
-void ocitracehex(ub8 category, const char *label, const void *bytes, size_t length) {
-    if (!ocitracing(category)) return;
-    FILE *out = oci_debug_log;
-    const auto *data = static_cast<const unsigned char *>(bytes);
+void WriteHexDump(FILE *out, const char *label, const unsigned char *data, size_t length) {
     if (label != nullptr) {
         fputs(label, out);
         fputc('\n', out);
@@ -123,15 +92,59 @@ void ocitracehex(ub8 category, const char *label, const void *bytes, size_t leng
     WriteRowCharacters(out, data + length - last, last);
 }
 
+}  // namespace
+
+void InitDebugSettings() {
+    if (const char *level = getenv("OCI_DEBUG_LEVEL"))
+        OCI2PQ_TRACE_LEVEL = static_cast<sb4>(strtol(level, nullptr, 10));
+    if (const char *log = getenv("OCI_DEBUG_LOG"))
+        ReplaceLog(strcmp(log, "-") == 0 ? nullptr : log);
+    if (const char *mask = getenv("OCI_DEBUG_MASK"))
+        oci_debug_mask = static_cast<ub8>(strtoull(mask, nullptr, 0));
+}
+
+bool ocitracing(ub8 category) {
+    return oci_debug_log != nullptr && (oci_debug_mask & category) != 0;
+}
+
+void ocitrace(ub8 category, const char *function, const char *format, ...) {
+    if (!ocitracing(category)) return;
+    FILE *out = oci_debug_log;
+    if (out == nullptr) return;
+    // One entry is several writes: the stream lock keeps it whole when
+    // other threads trace at the same time.
+    flockfile(out);
+    if (function != nullptr) {
+        fputs(function, out);
+        fputs(": ", out);
+    }
+    va_list args;
+    va_start(args, format);
+    vfprintf(out, format, args);
+    va_end(args);
+    funlockfile(out);
+}
+
+void ocitracehex(ub8 category, const char *label, const void *bytes, size_t length) {
+    if (!ocitracing(category)) return;
+    FILE *out = oci_debug_log;
+    if (out == nullptr) return;
+    flockfile(out);
+    WriteHexDump(out, label, static_cast<const unsigned char *>(bytes), length);
+    funlockfile(out);
+}
+
 void o2pTrace(int level, const char *format, ...) {
     FILE *out = oci_debug_log;
     if (out == nullptr || OCI2PQ_TRACE_LEVEL < level) return;
+    flockfile(out);
     fprintf(out, "TRACE%d-%s[%s:%d]: ", level, "o2pTrace", "ociutil", 916);
     va_list args;
     va_start(args, format);
     vfprintf(out, format, args);
     va_end(args);
     fflush(out);
+    funlockfile(out);
 }
 
 // The diagnostic queries below run on the application's own connection and

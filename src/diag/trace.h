@@ -1,5 +1,6 @@
 // The debug log: category trace (bit mask) and level trace (verbosity).
 #pragma once
+#include <atomic>
 #include <cstdio>
 #include <libpq-fe.h>
 #include <oci.h>
@@ -22,9 +23,10 @@ enum TraceCategory : ub8 {
     TRACE_SESSION = 0x4000,
 };
 
-extern FILE *oci_debug_log;
-extern ub8 oci_debug_mask;
-extern sb4 OCI2PQ_TRACE_LEVEL;
+// Read by every trace call in any thread, rewritten by environment creation.
+extern std::atomic<FILE *> oci_debug_log;
+extern std::atomic<ub8> oci_debug_mask;
+extern std::atomic<sb4> OCI2PQ_TRACE_LEVEL;
 
 // Reads OCI_DEBUG_LEVEL, OCI_DEBUG_LOG and OCI_DEBUG_MASK (every env creation).
 void InitDebugSettings();

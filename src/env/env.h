@@ -63,6 +63,8 @@ void FreeMemFromEnvCache(OCIEnv *env);
 // Context entries of an environment or a session.
 List *AppendContextEntry(List *contexts, const char *key, ub1 keylen, void *value);
 void FreeContextEntries(List *contexts);
+// Frees the session-duration blocks OCIMemoryAlloc handed out on `session`.
+void FreeSessionMemory(OCISession *session);
 
 // Selects the client character set (0: from NLS_LANG or the process locale).
 void InitNls(OCIEnv *env, sb4 charset);

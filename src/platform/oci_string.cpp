@@ -91,12 +91,11 @@ OCI_EXPORT sword OCIStringAssignText(OCIEnv *env, OCIError *err, const oratext *
     return StringEntry("OCIStringAssignText", env, err, [&]() -> sword {
         if (rhs == nullptr) return MissingArgument(err, "3");
         if (lhs == nullptr) return MissingArgument(err, "5");
-        // The text is NUL-terminated; a length that stops short of the
-        // terminator is refused. Looking one byte past rhs_len is enough to
-        // tell, so nothing further is read.
+        // The text is rhs_len bytes, or less when a terminator comes first.
+        // Nothing past rhs_len is read: the application's buffer may end
+        // there, so whether the text would have gone on cannot be asked.
         const char *source = reinterpret_cast<const char *>(rhs);
-        const size_t size = strnlen(source, size_t{rhs_len} + 1);
-        if (size > rhs_len) return OCI_ERROR;
+        const size_t size = strnlen(source, rhs_len);
         char *copy = NewText(size);
         if (copy == nullptr) return Fail(err, kErrNoMemory);
         std::memcpy(copy, source, size);

@@ -1,8 +1,16 @@
-// Statement handles and their scratch-text cache.
-#include "stmt/stmt_handles.h"
+// Statement handles: allocation and release, the scratch-text cache, and
+// the statement attributes.
+#include <cstdlib>
+#include <cstring>
 
+#include "conn/conn_handles.h"
+#include "conn/transcode.h"
 #include "diag/errors.h"
+#include "diag/trace.h"
 #include "env/attributes.h"
+#include "env/env.h"
+#include "stmt/prepare.h"
+#include "stmt/server_objects.h"
 
 OCIStmt *Alloc_OCIStmt() { return NewHandle<OCIStmt>(HANDLE_OCIStmt); }
 
@@ -26,30 +34,147 @@ void FreeMemFromStmtCache(OCIStmt *stmt) {
     stmt->memCache = nullptr;
 }
 
+namespace {
+// The connection the statement's server objects live on, for the traces.
+PGconn *ObjectConnection(const OCIStmt *stmt) {
+    const OCIServer *server = nullptr;
+    if (stmt->cursor != nullptr && stmt->cursor->server != nullptr) server = stmt->cursor->server;
+    else if (stmt->pgPreparedServer != nullptr) server = stmt->pgPreparedServer;
+    else server = StatementServer(stmt);
+    return server != nullptr ? server->conn : nullptr;
+}
+}  // namespace
+
 void Free_OCIStmt(OCIStmt *stmt) {
     if (stmt == nullptr || stmt->handleType != HANDLE_OCIStmt) return;
-    foreach_cell(cell, stmt->binds) Free_OCIBind(static_cast<OCIBind *>(cell->ptr));
-    list_free(stmt->binds);
-    foreach_cell(cell, stmt->defines) Free_OCIDefine(static_cast<OCIDefine *>(cell->ptr));
-    list_free(stmt->defines);
+    if (auto *svchp = HandleAs<OCISvcCtx>(stmt->svchp, HANDLE_OCISvcCtx)) svchp->stmts = list_delete(svchp->stmts, stmt);
+    PGconn *conn = stmt->cursor != nullptr || stmt->preparedName != nullptr ? ObjectConnection(stmt) : nullptr;
+    if (conn != nullptr) {
+        debugLogCursors(conn, "Free_OCIStmt, before");
+        debugLogPreparedStmts(conn, "Free_OCIStmt, before");
+    }
+    // No error handle to report into: a failed drop is only rolled back.
+    DiscardStatementText(stmt, nullptr);
+    if (conn != nullptr) {
+        debugLogCursors(conn, "Free_OCIStmt, after");
+        debugLogPreparedStmts(conn, "Free_OCIStmt, after");
+    }
+    if (stmt->cursor != nullptr) {
+        o2pFree(stmt->cursor->stmtName);
+        o2pFree(stmt->cursor->portalName);
+        o2pFree(stmt->cursor);
+    }
     FreeMemFromStmtCache(stmt);
-    o2pFree(stmt->stmtText);
-    o2pFree(stmt->preparedName);
-    o2pFree(stmt->cursorName);
-    o2pFree(stmt->portalName);
+    o2pFree(stmt->cacheKey);
     DeleteHandle(stmt);
 }
 
-// Statement attributes are answered by the statement code; until a statement
-// can be prepared none of them has a value to give.
-sword Get_OCIStmt(void *h, void *attributep, ub4 *sizep, ub4 attrtype, OCIError *errhp) {
-    if (HandleAs<OCIStmt>(h, HANDLE_OCIStmt) == nullptr || attributep == nullptr) return OCI_INVALID_HANDLE;
+namespace {
+constexpr ub4 kCursorModeMax = 2;
+
+// Rows the last execution dealt with (OCI_ATTR_ROW_COUNT).
+ub4 RowCount(const OCIStmt *stmt) {
+    if (stmt->cursor != nullptr && stmt->cursor->state != CURSOR_CLOSED) return stmt->cursor->maxRow;
+    if (stmt->result == nullptr) return stmt->rowCount;
+    if (PQnfields(stmt->result) == 0) return static_cast<ub4>(std::strtoul(PQcmdTuples(stmt->result), nullptr, 10));
+    return static_cast<ub4>(PQntuples(stmt->result));
+}
+
+ub4 StatementState(const OCIStmt *stmt) {
+    if (!stmt->executed) return OCI_STMT_STATE_INITIALIZED;
+    const int rows = stmt->result != nullptr ? PQntuples(stmt->result) : 0;
+    if (rows == 0 || stmt->currentRow == static_cast<ub4>(rows - 1)) return OCI_STMT_STATE_END_OF_FETCH;
+    return OCI_STMT_STATE_EXECUTED;
+}
+
+// The text as the application reads it back: a copy owned by the
+// statement, in UTF-16 when the environment speaks it.
+sword StatementText(OCIStmt *stmt, void *attributep, ub4 *sizep, OCIError *errhp) {
+    const char *text = stmt->sqlText != nullptr ? stmt->sqlText : "";
+    size_t length = std::strlen(text);
+    OCIEnv *env = HandleAs<OCIEnv>(stmt->parenth, HANDLE_OCIEnv);
+    char *wide = nullptr;
+    size_t terminator = 1;
+    if (env != nullptr && env->utf16 && length > 0) {
+        int error = 0;
+        if (transcode(env->fromUtf8, &error, text, length, &wide, &length) < 0) {
+            AddTranscodeErrorRecord(errhp, error);
+            return OCI_ERROR;
+        }
+        text = wide;
+        terminator = 2;
+    }
+    auto *copy = static_cast<char *>(AllocateMemFromStmtCache(stmt, length + terminator));
+    if (copy != nullptr) std::memcpy(copy, text, length);
+    o2pFree(wide);
+    if (copy == nullptr) {
+        AddErrorRecord(errhp, OCI_ERROR, kErrNoMemory);
+        return OCI_ERROR;
+    }
+    *static_cast<OraText **>(attributep) = reinterpret_cast<OraText *>(copy);
+    if (sizep != nullptr) *sizep = static_cast<ub4>(length);
+    return OCI_SUCCESS;
+}
+
+sword InvalidValue(OCIError *errhp) {
     AddErrorRecord(errhp, OCI_ERROR, kErrAttributeValueInvalid);
     return OCI_ERROR;
 }
+}  // namespace
+
+sword Get_OCIStmt(void *h, void *attributep, ub4 *sizep, ub4 attrtype, OCIError *errhp) {
+    auto *stmt = HandleAs<OCIStmt>(h, HANDLE_OCIStmt);
+    if (stmt == nullptr || attributep == nullptr || HandleAs<OCIError>(errhp, HANDLE_OCIError) == nullptr)
+        return OCI_INVALID_HANDLE;
+    switch (attrtype) {
+    case OCI_ATTR_ENV:
+        return PutAttr<OCIEnv *>(attributep, sizep, HandleAs<OCIEnv>(stmt->parenth, HANDLE_OCIEnv));
+    case OCI_ATTR_ROW_COUNT:
+        return PutAttr<ub4>(attributep, sizep, RowCount(stmt));
+    case OCI_ATTR_PARAM_COUNT: {
+        const bool columns = stmt->stmtType == OCI_STMT_SELECT && stmt->result != nullptr;
+        return PutAttr<ub4>(attributep, sizep, columns ? static_cast<ub4>(PQnfields(stmt->result)) : 0);
+    }
+    case OCI_ATTR_STMT_TYPE: {
+        const ub2 type = stmt->stmtType >= STMT_TRUNCATE ? 0 : stmt->stmtType;
+        return PutAttr<ub2>(attributep, sizep, type);
+    }
+    case OCI_ATTR_STATEMENT:
+        return StatementText(stmt, attributep, sizep, errhp);
+    case OCI_ATTR_CURRENT_POSITION:
+        return PutAttr<ub4>(attributep, sizep, stmt->cursor != nullptr ? stmt->cursor->position : 0);
+    case OCI_ATTR_STMT_STATE:
+        return PutAttr<ub4>(attributep, sizep, StatementState(stmt));
+    case OCI_ATTR_ROWS_FETCHED:
+        return PutAttr<ub4>(attributep, sizep, stmt->result != nullptr ? stmt->rowsFetched : 0);
+    case OCI_ATTR_PG_HOLD_MODE:
+        return PutAttr<ub4>(attributep, sizep, stmt->cursorMode);
+    case OCI_ATTR_PG_COMMIT_MODE:
+        return PutAttr<ub4>(attributep, sizep, stmt->cursorCommitMode);
+    default:
+        return InvalidValue(errhp);
+    }
+}
 
 sword Set_OCIStmt(void *h, void *attributep, ub4 size, ub4 attrtype, OCIError *errhp) {
-    if (HandleAs<OCIStmt>(h, HANDLE_OCIStmt) == nullptr) return OCI_INVALID_HANDLE;
-    AddErrorRecord(errhp, OCI_ERROR, kErrAttributeValueInvalid);
-    return OCI_ERROR;
+    (void)size;  // every settable value is a ub4
+    auto *stmt = HandleAs<OCIStmt>(h, HANDLE_OCIStmt);
+    if (stmt == nullptr || HandleAs<OCIError>(errhp, HANDLE_OCIError) == nullptr) return OCI_ERROR;
+    if (attributep == nullptr) return InvalidValue(errhp);
+    auto value = [attributep] { return *static_cast<const ub4 *>(attributep); };
+    switch (attrtype) {
+    case OCI_ATTR_PREFETCH_ROWS:
+        stmt->prefetchRows = value();
+        return OCI_SUCCESS;
+    case OCI_ATTR_PG_HOLD_MODE:
+        if (value() > kCursorModeMax) return InvalidValue(errhp);
+        stmt->cursorMode = value();
+        return OCI_SUCCESS;
+    case OCI_ATTR_PG_COMMIT_MODE:
+        if (value() != 0 && value() != 5 && value() != 6) return InvalidValue(errhp);
+        stmt->cursorCommitMode = value();
+        return OCI_SUCCESS;
+    default:
+        return InvalidValue(errhp);
+    }
 }

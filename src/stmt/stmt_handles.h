@@ -1,30 +1,137 @@
-// Records of statements and of their bind and define handles.
+// Records of statements, their bind and define handles and the cursor a query
+// keeps open on the server. Every statement source file works on these.
 #pragma once
+#include <libpq-fe.h>
+
 #include "env/handles.h"
 
 struct OCISvcCtx;
+struct OCIServer;
+
+// The portal or SQL cursor a query reads from.
+struct OCICursor {
+    ub4 state;        // 0 closed, 2 open, 3 fetched to the end
+    ub4 maxRow;       // highest row number delivered so far (OCI_ATTR_ROW_COUNT)
+    ub4 position;     // number of the last row delivered (OCI_ATTR_CURRENT_POSITION)
+    sb4 lastRow;      // number of the last row once known, -1 until then
+    OCIServer *server;  // the connection the cursor lives on
+    char *stmtName;     // prepared statement behind a portal; a REF CURSOR's name
+    char *portalName;   // "portal_" or "cursor_" name while open
+};
+
+enum CursorState : ub4 { CURSOR_CLOSED = 0, CURSOR_OPEN = 2, CURSOR_AT_END = 3 };
+
+// Internal statement classes beyond the published OCI_STMT_* values: data
+// definition that commits like CREATE. OCI_ATTR_STMT_TYPE reports them as 0.
+enum : ub2 {
+    STMT_TRUNCATE = 65000,
+    STMT_COMMENT = 65001,
+    STMT_GRANT = 65002,
+    STMT_REVOKE = 65003,
+};
+
+struct OCIBind;
+struct OCIDefine;
 
 struct OCIStmt : OCIHandle {
+    char *sqlText;        // trimmed text, NUL-terminated; null when none
+    ub4 sqlLength;
+    ub2 stmtType;         // OCI_STMT_* or one of the internal classes above
+    ub4 language;
+    ub1 prepared;
+    ub1 serverPrepared;   // the server holds a prepared statement or cursor for the text
+    OCIServer *pgPreparedServer;  // connection on which preparedName exists
+    ub1 executed;         // results or a cursor to fetch from
+    List *binds;          // OCIBind*, in creation order
+    List *defines;        // OCIDefine*, in creation order
+    char *preparedName;   // "stmt_" name; for a REF CURSOR child, the cursor's name
+    ub4 paramCount;       // $n parameters of the rewritten text
+    List *paramBinds;     // OCIBind* per $n, a bind repeated for each occurrence
+    List *paramNames;     // char* placeholder names without the colon (describe rewriter)
+    ub1 callable;         // a block that calls one routine
+    char *callText;       // the CALL text, or a DECLARE ... CURSOR text built at execution
+    sb4 isFunction;
+    char *procName;       // routine name as written, with any schema prefix
+    ub1 hasOutParams;
+    ub1 modesKnown;
+    ub4 *paramModes;      // per parameter: 1 IN, 2 OUT, 3 IN OUT
+    PGresult *result;     // result of the last round trip
+    PGresult *outResult;  // OUT-parameter values of a callable statement
+    ub4 currentRow;       // next row of `result` to deliver
+    ub4 execMode;
+    char *returnName;     // ":r" of a function block
+    OCIBind *returnBind;
+    ub1 executedOnce;
+    ub1 *cacheKey;
+    ub4 cacheKeyLength;
     OCISvcCtx *svchp;
-    List *binds;     // OCIBind*, in allocation order
-    List *defines;   // OCIDefine*, in allocation order
-    List *memCache;  // texts handed out by attribute calls
-    bool fromPrepare2;  // obtained from OCIStmtPrepare2: freed only with the env
-    char *stmtText;
-    ub4 stmtTextLength;
-    char *preparedName;  // server-side prepared statement, when one exists
-    ub1 cursorState;     // open-cursor record: 0 closed
-    char *cursorName;
-    char *portalName;
-    void *cursorServer;  // server the cursor was opened on
+    ub1 fromPrepare2;     // OCIHandleFree refuses it; freed with its environment
+    ub1 inUse;            // between OCIStmtPrepare2 and OCIStmtRelease
+    ub1 arrayOfStruct;
+    ub4 rowsFetched;
+    ub1 asyncBulkPending;
+    ub1 asyncWaiting;
+    ub1 asyncBulkFinishing;
+    ub1 asyncSelect;
+    ub1 isRefCursor;
+    OCICursor *cursor;
+    ub4 cursorMode;        // private attribute 5001
+    ub4 cursorCommitMode;  // private attribute 5003
+    ub4 prefetchRows;
+    ub4 prefetchCount;
+    ub4 prefetchIndex;
+    ub4 rowCount;          // rows affected by an execution that keeps no result
+    List *memCache;        // texts handed out by attribute calls
+    // Server description of the prepared text (PQdescribePrepared), kept for
+    // the parameter types the bind conversions declare.
+    PGresult *paramDescription;
 };
 
 struct OCIBind : OCIHandle {
-    void *ownedBuffer;
+    ub1 dynamic;          // OCI_DATA_AT_EXEC: values come from the input callback
+    ub4 position;         // OCIBindByPos position, 0 for binds by name
+    char *name;           // placeholder with its colon
+    ub4 nameLength;
+    void *valuep;         // for SQLT_RSET the statement handle itself
+    ub4 value_sz;
+    ub2 dty;
+    void *ictxp;
+    OCICallbackInBind icbfp;
+    void *octxp;
+    OCICallbackOutBind ocbfp;
+    ub4 paramType;        // server type declared for the parameter
+    ub4 direction;        // 1 IN, 2 OUT, 3 IN OUT
+    char *pgValue;        // converted value of the current iteration; null for NULL
+    sb4 pgLength;
+    ub1 pgFormat;         // 0 text, 1 binary
+    sb2 *indp;
+    ub2 *alenp;
+    ub2 *rcodep;
+    ub4 maxarr_len;
+    ub4 *curelep;
+    ub1 structArray;
+    ub4 pvskip;
+    ub4 indskip;
+    ub4 alskip;
+    ub4 rcskip;
 };
 
 struct OCIDefine : OCIHandle {
-    ub4 position;
+    ub1 dynamic;          // OCI_DYNAMIC_FETCH: values go to the output callback
+    ub4 position;         // result column, from 1
+    void *valuep;
+    ub4 value_sz;
+    ub2 dty;
+    sb2 *indp;
+    ub2 *rlenp;
+    ub2 *rcodep;
+    OCICallbackDefine ocbfp;
+    void *octxp;
+    ub1 structArray;
+    ub4 pvskip;
+    ub4 indskip;
+    ub4 rlskip;
+    ub4 rcskip;
 };
 
 OCIStmt *Alloc_OCIStmt();

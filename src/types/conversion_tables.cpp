@@ -435,7 +435,8 @@ sword ReceiveCursorName(OCIError *errhp, ResultConverter converter, const char *
     auto *name = static_cast<char *>(o2pCalloc(static_cast<size_t>(valueLength) + 1, 1));
     if (name == nullptr) return OCI_ERROR;
     ub4 capacity = valueLength + 1;
-    const sword result = converter(errhp, value, valueLength, format, name, &capacity, indicator, returnCode);
+    const sword result =
+        converter(errhp, value, valueLength, format, name, &capacity, indicator, returnCode, nullptr);
     if (result == OCI_ERROR) {
         o2pFree(name);
         return result;
@@ -461,7 +462,7 @@ sword ConvertResult(OCIError *errhp, Oid oid, const char *value, ub4 valueLength
     if (returnCode != nullptr) *returnCode = 0;
     if ((code & 0xFFFF) == SQLT_RSET)
         return ReceiveCursorName(errhp, converter, value, valueLength, format, dest, indicator, returnCode);
-    return converter(errhp, value, valueLength, format, dest, length, indicator, returnCode);
+    return converter(errhp, value, valueLength, format, dest, length, indicator, returnCode, conn);
 }
 
 }  // namespace

@@ -78,7 +78,9 @@ ResultConverter findPQToOCIConversion(Oid oid, ub4 code, PGconn *conn);
 // preparedName receives the server cursor's name.
 sword PQ2OCIType(OCIError *errhp, Oid oid, const char *value, ub4 valueLength, ub1 format, ub4 code,
                  void *dest, ub4 *length, sb2 *indicator, ub2 *returnCode, bool isNull);
-// The same without the cursor case, resolving the raw type through `conn`.
+// The same without the cursor case, resolving the raw type through `conn`
+// and handing it to the converter (a locator open on `conn` is closed there
+// before it takes a new large object).
 sword PQ2OCIType_2(OCIError *errhp, Oid oid, const char *value, ub4 valueLength, ub1 format, ub4 code,
                    void *dest, ub4 *length, sb2 *indicator, ub2 *returnCode, bool isNull,
                    PGconn *conn);

@@ -1,5 +1,6 @@
 // The two converter contracts every value conversion follows.
 #pragma once
+#include <libpq-fe.h>
 #include <oci.h>
 
 #include <cstdint>
@@ -15,10 +16,14 @@ using BindConverter = int (*)(OCIError *errhp, const void *value, sb4 size, cons
 // Result side: one server column value (text when format is 0, the binary
 // send format when 1) lands in an application buffer. *length holds the
 // buffer's capacity on entry and the bytes written on return; indicator and
-// returnCode may be null. Result OCI_SUCCESS, OCI_SUCCESS_WITH_INFO (a NULL
-// without indicator, after its error record) or OCI_ERROR.
+// returnCode may be null. `conn` is the connection the value came from when
+// the caller has one (null otherwise); only converters that hold server
+// state in the destination, such as an open large object, use it. Result
+// OCI_SUCCESS, OCI_SUCCESS_WITH_INFO (a NULL without indicator, after its
+// error record) or OCI_ERROR.
 using ResultConverter = sword (*)(OCIError *errhp, const char *value, ub4 valueLength, ub1 format,
-                                  void *dest, ub4 *length, sb2 *indicator, ub2 *returnCode);
+                                  void *dest, ub4 *length, sb2 *indicator, ub2 *returnCode,
+                                  PGconn *conn);
 
 // Server type identifiers used by the conversion tables.
 enum ServerTypeOid : uint32_t {

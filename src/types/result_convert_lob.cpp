@@ -1,5 +1,7 @@
 // oid columns defined as SQLT_BLOB: the destination holds a pointer to the
 // application's LOB locator, which receives the large object's number.
+#include <libpq-fe.h>
+
 #include <cstring>
 
 #include "conn/conn_handles.h"
@@ -36,6 +38,13 @@ sword OidToLocator(const Call &c) {
         oid = static_cast<ub4>(LoadBigEndian(c.value, 4));
     } else if (!ParseOid(c.value, c.valueLength, &oid)) {
         return Fail(c, kErrLob);
+    }
+    // The descriptor of an open locator belongs to the object it held; left
+    // in place, later reads would go to that object instead of this one.
+    if (lob->fd != -1) {
+        if (c.conn != nullptr) lo_close(c.conn, lob->fd);
+        lob->fd = -1;
+        lob->isOpen = 0;
     }
     lob->lobOid = oid;
     *c.length = sizeof lob;

@@ -42,9 +42,10 @@ struct Call {
     ub4 *length;
     sb2 *indicator;
     ub2 *returnCode;
+    PGconn *conn;  // may be null
 };
 #define RESULT_CALL                                                                                \
-    ::resultconv::Call { errhp, value, valueLength, format, dest, length, indicator, returnCode }
+    ::resultconv::Call { errhp, value, valueLength, format, dest, length, indicator, returnCode, conn }
 
 // ---- conventions ---------------------------------------------------------------------------
 

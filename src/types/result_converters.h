@@ -2,7 +2,7 @@
 // or the server's binary send format) into one application buffer of an OCI
 // external type. All follow ResultConverter of types/convert.h:
 //
-//   (errhp, value, valueLength, format, dest, length, indicator, returnCode)
+//   (errhp, value, valueLength, format, dest, length, indicator, returnCode, conn)
 //
 // *length is the buffer's capacity on entry and the bytes written on return;
 // indicator and returnCode may be null. Results: OCI_SUCCESS,
@@ -20,7 +20,7 @@
 
 #define OCI_RESULT_CONVERTER(name)                                                              \
     sword name(OCIError *errhp, const char *value, ub4 valueLength, ub1 format, void *dest,     \
-               ub4 *length, sb2 *indicator, ub2 *returnCode)
+               ub4 *length, sb2 *indicator, ub2 *returnCode, [[maybe_unused]] PGconn *conn)
 
 // ---- bytea and the raw type: hexadecimal text or the decoded bytes ------------------
 OCI_RESULT_CONVERTER(ConvertBYTEAOIDToSQLT_CHR);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "env/memory.h"
+#include "stmt/stmt_handles.h"
 #include "types/conversion_tables.h"
 
 namespace {
@@ -173,6 +174,10 @@ Oid GetParamType(const PGresult *description, int position, ub4 code, sb4 size) 
         if (described != 0) return described;
     }
     return OraDataType_To_PGType(code, size);
+}
+
+Oid GetParamType(const OCIStmt *stmt, int position, ub4 code, sb4 size) {
+    return GetParamType(stmt != nullptr ? stmt->paramDescription : nullptr, position, code, size);
 }
 
 int IsOCIToPQConversionPossible(ub4 code, Oid oid, BindConverter *converter) {

@@ -68,6 +68,9 @@ Oid OraDataType_To_PGType(ub4 code, sb4 size);
 // description of the prepared statement (a PQdescribePrepared result, may be
 // null) gives for it when non-zero, else the default for (code, size).
 Oid GetParamType(const PGresult *description, int position, ub4 code, sb4 size);
+// The same for a statement, from the description it keeps (paramDescription).
+struct OCIStmt;
+Oid GetParamType(const OCIStmt *stmt, int position, ub4 code, sb4 size);
 
 // 0 and the converter (when `converter` is non-null) if the bind table has
 // the pair; -1 otherwise, also when either key is not catalogued.

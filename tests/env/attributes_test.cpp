@@ -1,6 +1,8 @@
 // OCIAttrGet/OCIAttrSet dispatch and the attributes of every handle kind.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -145,6 +147,30 @@ TEST_F(AttrTest, ServiceContextLinksOnlyTheRightKinds) {
     // Unlinking with a null value.
     ASSERT_EQ(OCIAttrSet(svc, OCI_HTYPE_SVCCTX, nullptr, 0, OCI_ATTR_SERVER, err), OCI_SUCCESS);
     EXPECT_EQ(svc->server, nullptr);
+
+    // Every getter that succeeds writes its value.
+    ASSERT_EQ(OCIAttrGet(svc, OCI_HTYPE_SVCCTX, &got, nullptr, OCI_ATTR_TRANS, err), OCI_SUCCESS);
+    EXPECT_EQ(got, trans);
+    ub4 cacheSize = 0xDEADBEEF;
+    ASSERT_EQ(OCIAttrGet(svc, OCI_HTYPE_SVCCTX, &cacheSize, nullptr, OCI_ATTR_STMTCACHESIZE, err), OCI_SUCCESS);
+    EXPECT_EQ(cacheSize, 0u);
+    cacheSize = 20;
+    ASSERT_EQ(OCIAttrSet(svc, OCI_HTYPE_SVCCTX, &cacheSize, 0, OCI_ATTR_STMTCACHESIZE, err), OCI_SUCCESS);
+    cacheSize = 0;
+    ASSERT_EQ(OCIAttrGet(svc, OCI_HTYPE_SVCCTX, &cacheSize, nullptr, OCI_ATTR_STMTCACHESIZE, err), OCI_SUCCESS);
+    EXPECT_EQ(cacheSize, 20u);
+    ub1 v8 = 0xEE;
+    ASSERT_EQ(OCIAttrGet(svc, OCI_HTYPE_SVCCTX, &v8, nullptr, OCI_ATTR_IN_V8_MODE, err), OCI_SUCCESS);
+    EXPECT_EQ(v8, 1);
+
+    // Freeing a linked server unlinks it: the service context never hands
+    // out the freed record.
+    ASSERT_EQ(OCIAttrSet(svc, OCI_HTYPE_SVCCTX, server, 0, OCI_ATTR_SERVER, err), OCI_SUCCESS);
+    ASSERT_EQ(OCIHandleFree(server, OCI_HTYPE_SERVER), OCI_SUCCESS);
+    EXPECT_EQ(svc->server, nullptr);
+    EXPECT_EQ(OCIPing(svc, err, OCI_DEFAULT), OCI_INVALID_HANDLE);
+    EXPECT_EQ(OCITransCommit(svc, err, OCI_DEFAULT), OCI_INVALID_HANDLE);
+    EXPECT_EQ(OCISessionEnd(svc, err, nullptr, OCI_DEFAULT), OCI_INVALID_HANDLE);
 }
 
 TEST_F(AttrTest, ServerModesAndPrivateAttributes) {
@@ -203,7 +229,12 @@ TEST_F(AttrTest, SessionTexts) {
     EXPECT_EQ(size, 5u);
     char module[] = "my module";
     ASSERT_EQ(OCIAttrSet(session, OCI_HTYPE_SESSION, module, 3, OCI_ATTR_MODULE, err), OCI_SUCCESS);
-    EXPECT_STREQ(session->module, "my module");  // read to its terminator, whatever the size
+    EXPECT_STREQ(session->module, "my ");  // never read past the size
+    ASSERT_EQ(OCIAttrSet(session, OCI_HTYPE_SESSION, module, 40, OCI_ATTR_MODULE, err), OCI_SUCCESS);
+    EXPECT_STREQ(session->module, "my module");  // nor past a terminator within it
+    std::unique_ptr<char[]> exact(new char[5]{'e', 'x', 'a', 'c', 't'});  // no terminator
+    ASSERT_EQ(OCIAttrSet(session, OCI_HTYPE_SESSION, exact.get(), 5, OCI_ATTR_MODULE, err), OCI_SUCCESS);
+    EXPECT_STREQ(session->module, "exact");
     ASSERT_EQ(OCIAttrSet(session, OCI_HTYPE_SESSION, user, 0, OCI_ATTR_PASSWORD, err), OCI_SUCCESS);
     EXPECT_EQ(session->password, nullptr);
 
@@ -227,8 +258,11 @@ TEST_F(AttrTest, SessionTextsInAUtf16Environment) {
     ASSERT_EQ(OCIAttrGet(session, OCI_HTYPE_SESSION, &name, &size, OCI_ATTR_USERNAME, err), OCI_SUCCESS);
     EXPECT_EQ(size, 8u);
     EXPECT_EQ(std::memcmp(name, scott, 8), 0);
-    ASSERT_EQ(OCIAttrSet(session, OCI_HTYPE_SESSION, const_cast<ub1 *>(scott), 1, OCI_ATTR_MODULE, err), OCI_SUCCESS);
-    EXPECT_STREQ(session->module, "sc\xc3\xb6t");
+    ASSERT_EQ(OCIAttrSet(session, OCI_HTYPE_SESSION, const_cast<ub1 *>(scott), sizeof scott, OCI_ATTR_MODULE, err),
+              OCI_SUCCESS);
+    EXPECT_STREQ(session->module, "sc\xc3\xb6t");  // up to the zero unit
+    ASSERT_EQ(OCIAttrSet(session, OCI_HTYPE_SESSION, const_cast<ub1 *>(scott), 5, OCI_ATTR_MODULE, err), OCI_SUCCESS);
+    EXPECT_STREQ(session->module, "sc");  // whole units within the size
 
     // An odd byte count ends inside a character: the old value is gone.
     EXPECT_EQ(OCIAttrSet(session, OCI_HTYPE_SESSION, const_cast<ub1 *>(scott), 7, OCI_ATTR_USERNAME, err), OCI_ERROR);

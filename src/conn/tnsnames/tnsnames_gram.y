@@ -15,6 +15,7 @@
 }
 
 %code {
+#include "diag/trace.h"
 #include "env/memory.h"
 
 int tnsnameslex(void);
@@ -248,5 +249,6 @@ void tnsnameserror(const char *message) {
     // A failed read looks like an early end of input to the parser; it is
     // reported as unreadable, not as a syntax error.
     if (tns_read_failed) return;
-    std::fprintf(stderr, "%d:%s\n", tnsnameslineno, message);
+    // The application's standard error is not ours: messages go to the log.
+    ocitrace(TRACE_SESSION, "ParseDescriptorFile", "%d:%s\n", tnsnameslineno, message);
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "conn/nls.h"
+#include "diag/trace.h"
 #include "conn/transcode.h"
 #include "env/memory.h"
 
@@ -39,13 +40,23 @@ TEST(EncodingNames, LookupRules) {
     EXPECT_EQ(nls::pg_char_to_encoding("--"), 6);
     EXPECT_EQ(nls::pg_char_to_encoding(nullptr), -1);
 
+    // An over-long name is noted in the debug log, never on standard error.
     const std::string longest(63, 'x');
+    FILE *log = std::tmpfile();
+    oci_debug_log = log;
+    OCI2PQ_TRACE_LEVEL = 1;
     testing::internal::CaptureStderr();
     EXPECT_EQ(nls::pg_char_to_encoding(longest.c_str()), 6);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    testing::internal::CaptureStderr();
+    EXPECT_EQ(std::ftell(log), 0);
     EXPECT_EQ(nls::pg_char_to_encoding(("latin1" + longest).c_str()), 6);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "encoding name too long\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    oci_debug_log = nullptr;
+    OCI2PQ_TRACE_LEVEL = 0;
+    std::string logged(static_cast<size_t>(std::ftell(log)), '\0');
+    std::rewind(log);
+    logged.resize(std::fread(&logged[0], 1, logged.size(), log));
+    std::fclose(log);
+    EXPECT_EQ(logged, "TRACE1-o2pTrace[ociutil:916]: encoding name too long\n");
 }
 
 TEST(EncodingNames, CanonicalAndServerNames) {

@@ -64,8 +64,21 @@ TEST_F(InitNlsTest, TheProcessLocaleDecidesWhenNlsLangCannot) {
     EXPECT_EQ(Locale(), "de_DE.ISO-8859-1");
 }
 
+// A locale without a territory still names its code set: C.UTF-8 is UTF8,
+// also when NLS_LANG spells the code set the way Oracle does.
+TEST_F(InitNlsTest, CodeSetOfALocaleWithoutTerritory) {
+    REQUIRE_LOCALE("C.UTF-8");
+    setenv("LANG", "C.UTF-8", 1);
+    EXPECT_EQ(Create(), 6);
+    EXPECT_EQ(Locale(), "C.UTF-8");
+    setenv("NLS_LANG", "AMERICAN_AMERICA.AL32UTF8", 1);
+    EXPECT_EQ(Create(), 6);
+    setenv("LANG", "xx.UTF-8", 1);  // not installed: nothing to switch to
+    EXPECT_EQ(Create(), 0);
+}
+
 TEST_F(InitNlsTest, PosixAndUnusableLocalesGiveSqlAscii) {
-    for (const char *lcAll : {"C", "POSIX", "C.UTF-8", "xx_XX.UTF-8"}) {
+    for (const char *lcAll : {"C", "POSIX", "xx_XX.UTF-8"}) {
         setenv("LC_ALL", lcAll, 1);
         EXPECT_EQ(Create(), 0) << lcAll;
         EXPECT_TRUE(IsPosix()) << lcAll << " -> " << Locale();

@@ -27,6 +27,12 @@ std::string Wide(const std::string &s) {
     for (char c : s) w += std::string{c, '\0'};
     return w;
 }
+// "OCI:SP:" and 21 digits, terminated.
+bool IsPoolName(const OraText *name) {
+    const std::string s = reinterpret_cast<const char *>(name);
+    return s.size() == 28 && s.rfind("OCI:SP:", 0) == 0 &&
+           s.find_first_not_of("0123456789", 7) == std::string::npos;
+}
 OraText *T(const std::string &s) { return reinterpret_cast<OraText *>(const_cast<char *>(s.data())); }
 ub4 L(const std::string &s) { return static_cast<ub4>(s.size()); }
 
@@ -91,7 +97,7 @@ TEST_F(SessionPoolTest, HomogeneousPoolLendsReusesAndRefusesBeyondItsMaximum) {
     const int handlesBefore = list_length(env->children);
     ASSERT_EQ(CreatePool(2, 3, OCI_SPC_HOMOGENEOUS), OCI_SUCCESS) << Text();
     ASSERT_EQ(nameLen, 29u);
-    EXPECT_STREQ(reinterpret_cast<char *>(name), "OCI:SP:XXXXXXXXXXXXXXXXXXXXX");
+    EXPECT_TRUE(IsPoolName(name)) << name;
 
     OCISvcCtx *s[4] = {};
     ASSERT_EQ(Get(&s[0]), OCI_SUCCESS);
@@ -172,11 +178,50 @@ TEST_F(SessionPoolTest, RefusedModesArgumentsAndNonHomogeneousPools) {
 
     // Entries of a non-homogeneous pool have no session to lend.
     ASSERT_EQ(CreatePool(2, 4, OCI_DEFAULT), OCI_SUCCESS);
-    EXPECT_STREQ(reinterpret_cast<char *>(name), "OCI:SP:XXXXXXXXXXXXXXXXXXXXX");
+    EXPECT_TRUE(IsPoolName(name)) << name;
     svc = reinterpret_cast<OCISvcCtx *>(1);
     EXPECT_EQ(Get(&svc), OCI_ERROR);
     EXPECT_EQ(svc, nullptr);
     EXPECT_EQ(Text(), "VOSKARI-30475: unsupported feature: OCISessionGet from a non-homogeneous session pool");
+}
+
+// Two pools of two users in one environment: each name lends its own pool's
+// sessions, and a name of no pool is refused with a record.
+TEST_F(SessionPoolTest, SessionGetLendsFromThePoolNamed) {
+    monitor = PQconnectdb(ClusterUri().c_str());
+    PQclear(PQexec(monitor, "DO $$BEGIN CREATE ROLE pool_b_user LOGIN; EXCEPTION WHEN duplicate_object THEN "
+                            "NULL; END$$"));
+    ASSERT_EQ(CreatePool(1, 2, OCI_SPC_HOMOGENEOUS), OCI_SUCCESS) << Text();
+    const std::string nameA(reinterpret_cast<char *>(name), nameLen);
+    pool = static_cast<OCISPool *>(Alloc(OCI_HTYPE_SPOOL));
+    ASSERT_EQ(CreatePool(1, 2, OCI_SPC_HOMOGENEOUS, ClusterUri(), "pool_b_user"), OCI_SUCCESS) << Text();
+    const std::string nameB(reinterpret_cast<char *>(name), nameLen);
+    EXPECT_NE(nameA, nameB);
+
+    OCISvcCtx *svc = nullptr;
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(OCISessionGet(env, err, &svc, nullptr, T(nameB), L(nameB), nullptr, 0, nullptr, nullptr, nullptr,
+                                OCI_SESSGET_SPOOL),
+                  OCI_SUCCESS)
+            << Text();
+        EXPECT_EQ(oci_test::QueryValue(ConnOf(svc), "SELECT current_user"), "pool_b_user");
+        ASSERT_EQ(Release(svc), OCI_SUCCESS);
+        // The length may or may not count the terminator.
+        ASSERT_EQ(OCISessionGet(env, err, &svc, nullptr, T(nameA), L(nameA) - 1, nullptr, 0, nullptr, nullptr,
+                                nullptr, OCI_SESSGET_SPOOL),
+                  OCI_SUCCESS)
+            << Text();
+        EXPECT_EQ(oci_test::QueryValue(ConnOf(svc), "SELECT current_user"), "postgres");
+        ASSERT_EQ(Release(svc), OCI_SUCCESS);
+    }
+    std::string other = nameA;
+    other[20] = other[20] == '9' ? '8' : '9';
+    svc = nullptr;
+    EXPECT_EQ(OCISessionGet(env, err, &svc, nullptr, T(other), L(other), nullptr, 0, nullptr, nullptr, nullptr,
+                            OCI_SESSGET_SPOOL),
+              OCI_ERROR);
+    EXPECT_EQ(Code(), 24416);
+    EXPECT_EQ(svc, nullptr);
 }
 
 TEST_F(SessionPoolTest, PlainSessionGetIsALogonReleasedByLoggingOff) {

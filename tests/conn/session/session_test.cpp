@@ -5,11 +5,16 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <atomic>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "conn/conn_handles.h"
+#include "conn/nls.h"
 #include "conn/session_control.h"
 #include "diag/errors.h"
+#include "diag/trace.h"
 #include "env/attributes.h"
 #include "env/env.h"
 #include "support/server_test_support.h"
@@ -105,13 +110,13 @@ TEST_F(SessionTest, SessionBeginConnectsWithTheSessionsCredentials) {
     EXPECT_EQ(server->host, nullptr);
     SetUser("postgres");
     char module[] = "session test";
-    ASSERT_EQ(OCIAttrSet(session, OCI_HTYPE_SESSION, module, 1, OCI_ATTR_MODULE, err), OCI_SUCCESS);
+    ASSERT_EQ(OCIAttrSet(session, OCI_HTYPE_SESSION, module, sizeof module, OCI_ATTR_MODULE, err), OCI_SUCCESS);
     ASSERT_EQ(Begin(OCI_STMT_CACHE), OCI_SUCCESS) << Text();
     ASSERT_NE(server->conn, nullptr);
     EXPECT_EQ(oci_test::QueryValue(server->conn, "SELECT current_user"), "postgres");
     EXPECT_EQ(oci_test::QueryValue(server->conn, "SHOW application_name"), "session test");
     EXPECT_EQ(oci_test::QueryValue(server->conn, "SHOW DateStyle"), "ISO, MDY");
-    EXPECT_EQ(oci_test::QueryValue(server->conn, "SHOW client_encoding"), "SQL_ASCII");
+    EXPECT_EQ(oci_test::QueryValue(server->conn, "SHOW client_encoding"), nls::EncodingServerName(env->charsetId));
     EXPECT_TRUE(svc->stmtCacheEnabled);
     EXPECT_GE(gDBServerVersion, 150000);
 
@@ -175,7 +180,9 @@ TEST_F(SessionTest, ClientEncodingFollowsTheEnvironment) {
     EXPECT_STREQ(ErrorRecordAt(err, 1)->msg, "An incomplete multibyte sequence has been encountered in the input");
 }
 
-TEST_F(SessionTest, DateFormatVariableIsSentQuoted) {
+// A stock server has no ALTER SESSION: the session still begins, in ISO date
+// style; the statement went out quoted once and is not tried again.
+TEST_F(SessionTest, DateFormatVariableNeverFailsTheSession) {
     char traceFile[] = "/tmp/ocitraceXXXXXX";
     int fd = mkstemp(traceFile);
     ASSERT_GE(fd, 0);
@@ -183,17 +190,21 @@ TEST_F(SessionTest, DateFormatVariableIsSentQuoted) {
     setenv("OCI_TRACE_PROTOCOL", traceFile, 1);
     setenv("NLS_DATE_FORMAT", "YYYY-MM-DD'; DROP TABLE x; --", 1);
     ASSERT_EQ(Attach(ClusterUri("postgres")), OCI_SUCCESS);
-    // A stock server does not know ALTER SESSION: the call reports its error.
-    EXPECT_EQ(Begin(), OCI_ERROR);
-    EXPECT_EQ(Code(), 16945);
+    ASSERT_EQ(Begin(), OCI_SUCCESS);
+    EXPECT_EQ(std::string(PQparameterStatus(server->conn, "DateStyle")).substr(0, 3), "ISO");
+    EXPECT_EQ(PQtransactionStatus(server->conn), PQTRANS_IDLE);
+    EXPECT_EQ(OCISessionEnd(svc, err, session, OCI_DEFAULT), OCI_SUCCESS);
+    ASSERT_EQ(Begin(), OCI_SUCCESS);
     OCIHandleFree(env, OCI_HTYPE_ENV);  // closes the connection and its trace
     env = nullptr;
     std::ifstream in(traceFile);
     std::stringstream trace;
     trace << in.rdbuf();
-    EXPECT_NE(trace.str().find("ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY-MM-DD''; DROP TABLE x; --'"),
-              std::string::npos)
-        << trace.str();
+    const std::string text = trace.str();
+    const std::string statement = "ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY-MM-DD''; DROP TABLE x; --'";
+    const size_t first = text.find(statement);
+    EXPECT_NE(first, std::string::npos) << text;
+    EXPECT_EQ(text.find(statement, first + 1), std::string::npos) << text;
     std::remove(traceFile);
 }
 
@@ -268,6 +279,79 @@ TEST_F(SessionTest, ServerNoticesBecomeWarningRecords) {
     OCINoticeHandler(env, "ignored");
     OCINoticeHandler(nullptr, "ignored");
     EXPECT_EQ(ErrorRecordCount(err), 1);
+
+    // A notice outside any call's own handling goes to the debug log, never
+    // to the application's standard error.
+    FILE *log = std::tmpfile();
+    oci_debug_log = log;
+    testing::internal::CaptureStderr();
+    PQclear(PQexec(server->conn, "DO $$ BEGIN RAISE NOTICE 'stray notice'; END $$"));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    oci_debug_log = nullptr;
+    std::string logged(static_cast<size_t>(std::ftell(log)), '\0');
+    std::rewind(log);
+    logged.resize(std::fread(&logged[0], 1, logged.size(), log));
+    std::fclose(log);
+    EXPECT_EQ(logged, "server notice: NOTICE:  stray notice\n");
+}
+
+// Detaching ends the connection: the open transaction rolls back on the
+// server, and the service context reports the lost connection.
+TEST_F(SessionTest, DetachEndsTheConnectionAndItsTransaction) {
+    ASSERT_EQ(Attach(ClusterUri("postgres")), OCI_SUCCESS);
+    ASSERT_EQ(Begin(), OCI_SUCCESS);
+    PGconn *observer = PQconnectdb(ClusterUri("postgres").c_str());
+    PQclear(PQexec(observer, "CREATE TABLE IF NOT EXISTS detach_rows (n int); TRUNCATE detach_rows"));
+    const std::string pid = std::to_string(PQbackendPID(server->conn));
+    PQclear(PQexec(server->conn, "BEGIN; INSERT INTO detach_rows VALUES (1)"));
+    ASSERT_EQ(OCIServerDetach(server, err, OCI_DEFAULT), OCI_SUCCESS);
+    EXPECT_EQ(server->conn, nullptr);
+    std::string alive;
+    for (int i = 0; i < 100; i++) {
+        alive = oci_test::QueryValue(observer, "SELECT count(*) FROM pg_stat_activity WHERE pid = " + pid);
+        if (alive == "0") break;
+        usleep(20000);
+    }
+    EXPECT_EQ(alive, "0");
+    EXPECT_EQ(oci_test::QueryValue(observer, "SELECT count(*) FROM detach_rows"), "0");
+    EXPECT_EQ(OCITransCommit(svc, err, OCI_DEFAULT), OCI_ERROR);
+    EXPECT_EQ(Code(), 25407);
+    EXPECT_EQ(OCIPing(svc, err, OCI_DEFAULT), OCI_ERROR);
+    EXPECT_EQ(OCISessionEnd(svc, err, session, OCI_DEFAULT), OCI_ERROR);
+    PQclear(PQexec(observer, "DROP TABLE detach_rows"));
+    PQfinish(observer);
+}
+
+// Sessions begin in many threads at once (each thread its own handles).
+TEST(SessionThreads, ConcurrentLogons) {
+    OCIEnv *env = nullptr;
+    ASSERT_EQ(OCIEnvCreate(&env, OCI_THREADED, nullptr, nullptr, nullptr, nullptr, 0, nullptr), OCI_SUCCESS);
+    const std::string uri = ClusterUri("postgres");
+    std::vector<std::thread> threads;
+    std::atomic<int> failures{0};
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&] {
+            OCIEnv *own = nullptr;
+            if (OCIEnvCreate(&own, OCI_THREADED, nullptr, nullptr, nullptr, nullptr, 0, nullptr) != OCI_SUCCESS) {
+                ++failures;
+                return;
+            }
+            OCIError *e = nullptr;
+            OCIHandleAlloc(own, reinterpret_cast<void **>(&e), OCI_HTYPE_ERROR, 0, nullptr);
+            for (int i = 0; i < 5; ++i) {
+                OCISvcCtx *svc = nullptr;
+                if (OCILogon(own, e, &svc, reinterpret_cast<const OraText *>("postgres"), 8, nullptr, 0,
+                             reinterpret_cast<const OraText *>(uri.c_str()), static_cast<ub4>(uri.size())) !=
+                        OCI_SUCCESS ||
+                    OCILogoff(svc, e) != OCI_SUCCESS)
+                    ++failures;
+            }
+            OCIHandleFree(own, OCI_HTYPE_ENV);
+        });
+    for (auto &thread : threads) thread.join();
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_GE(gDBServerVersion.load(), 150000);
+    OCIHandleFree(env, OCI_HTYPE_ENV);
 }
 
 }  // namespace

@@ -80,7 +80,7 @@ TEST(DescriptorParse, NestedListsKeepTheFirstOfEachKind) {
     EXPECT_EQ(st, TnsParseStatus::Ok);
 }
 
-// The exact messages on standard error, with the line they were found on.
+// The exact messages in the debug log, with the line they were found on.
 TEST(DescriptorParse, SyntaxErrorMessages) {
     const struct {
         const char *text, *message;

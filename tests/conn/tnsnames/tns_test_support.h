@@ -10,6 +10,7 @@
 #include <string>
 
 #include "conn/tnsnames/tnsnames.h"
+#include "diag/trace.h"
 
 namespace tnstest {
 
@@ -108,13 +109,32 @@ inline std::string Render(const List *entries) {
     return out;
 }
 
-// Parses and renders; what went to standard error lands in *messages.
+// Parses and renders; the parser's messages, as written to the debug log
+// without their "ParseDescriptorFile: " prefix, land in *messages. Nothing may
+// reach standard error.
 inline std::string ParseAndRender(const std::string &text, TnsParseStatus *status,
                                   std::string *messages = nullptr) {
     List *entries = nullptr;
-    Capture err(2);
-    *status = Parse(text, &entries);
-    if (messages != nullptr) *messages = err.Text();
+    FILE *log = std::tmpfile();
+    FILE *savedLog = oci_debug_log;
+    const ub8 savedMask = oci_debug_mask;
+    oci_debug_log = log;
+    oci_debug_mask = TRACE_SESSION;
+    {
+        Capture err(2);
+        *status = Parse(text, &entries);
+        const std::string stray = err.Text();
+        if (!stray.empty()) throw std::runtime_error("written to standard error: " + stray);
+    }
+    oci_debug_log = savedLog;
+    oci_debug_mask = savedMask;
+    std::string logged(static_cast<size_t>(std::ftell(log)), '\0');
+    std::rewind(log);
+    logged.resize(std::fread(&logged[0], 1, logged.size(), log));
+    std::fclose(log);
+    const std::string prefix = "ParseDescriptorFile: ";
+    for (size_t at; (at = logged.find(prefix)) != std::string::npos;) logged.erase(at, prefix.size());
+    if (messages != nullptr) *messages = logged;
     std::string out = Render(entries);
     ReleaseOCINodeList(entries);
     return out;

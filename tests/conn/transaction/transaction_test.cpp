@@ -69,7 +69,8 @@ protected:
     }
     // Prepared transactions a failed earlier run may have left behind.
     void CleanPrepared() {
-        PGresult *res = PQexec(observer, "SELECT gid FROM pg_prepared_xacts WHERE gid LIKE '%ocitx%' OR gid = '1.g1b1'");
+        PGresult *res = PQexec(observer, "SELECT gid FROM pg_prepared_xacts WHERE gid IN ('1.ZzE.YjE', "
+                                         "'0.b2NpdHgtcmI.', '7.YWI.Yw', '7.YQ.YmM', '9.J2EAYg.Jw')");
         for (int i = 0; i < PQntuples(res); i++)
             Exec(observer, std::string("ROLLBACK PREPARED '") + PQgetvalue(res, i, 0) + "'");
         PQclear(res);
@@ -216,13 +217,13 @@ TEST_F(TransactionTest, TwoPhaseCommitAndRollbackReachTheServer) {
     SetXid(a.trans, 1, "g1", "b1");
     InsertRow();
     EXPECT_EQ(Sent(a.conn(), [&] { EXPECT_EQ(OCITransPrepare(a.svc, err, OCI_DEFAULT), OCI_SUCCESS); }),
-              "PREPARE TRANSACTION '1.g1b1'");
-    EXPECT_EQ(Prepared("1.g1b1"), "1");
+              "PREPARE TRANSACTION '1.ZzE.YjE'");
+    EXPECT_EQ(Prepared("1.ZzE.YjE"), "1");
     EXPECT_EQ(Rows(), "0");
     EXPECT_EQ(PQtransactionStatus(a.conn()), PQTRANS_IDLE);
     EXPECT_EQ(Sent(a.conn(), [&] { EXPECT_EQ(OCITransCommit(a.svc, err, OCI_TRANS_TWOPHASE), OCI_SUCCESS); }),
-              "COMMIT PREPARED '1.g1b1'");
-    EXPECT_EQ(Prepared("1.g1b1"), "0");
+              "COMMIT PREPARED '1.ZzE.YjE'");
+    EXPECT_EQ(Prepared("1.ZzE.YjE"), "0");
     EXPECT_EQ(Rows(), "1");
 
     // Named through OCI_ATTR_TRANS_NAME; resolved from another connection,
@@ -232,21 +233,21 @@ TEST_F(TransactionTest, TwoPhaseCommitAndRollbackReachTheServer) {
                          err), OCI_SUCCESS);
     InsertRow();
     ASSERT_EQ(OCITransPrepare(a.svc, err, OCI_DEFAULT), OCI_SUCCESS);
-    EXPECT_EQ(Prepared("0.ocitx-rb"), "1");
+    EXPECT_EQ(Prepared("0.b2NpdHgtcmI."), "1");
     Link b = Open();
     ASSERT_EQ(OCIAttrSet(b.trans, OCI_HTYPE_TRANS, const_cast<char *>(name), sizeof name - 1, OCI_ATTR_TRANS_NAME,
                          err), OCI_SUCCESS);
     EXPECT_EQ(OCITransRollback(b.svc, err, OCI_TRANS_TWOPHASE), OCI_SUCCESS);
-    EXPECT_EQ(Prepared("0.ocitx-rb"), "0");
+    EXPECT_EQ(Prepared("0.b2NpdHgtcmI."), "0");
     EXPECT_EQ(Rows(), "1");
 
     // Nothing open to prepare: the server turns it into a rollback.
     EXPECT_EQ(OCITransPrepare(a.svc, err, OCI_DEFAULT), OCI_ERROR);
     EXPECT_EQ(ErrorCode(err), 1453);
-    EXPECT_EQ(Prepared("0.ocitx-rb"), "0");
+    EXPECT_EQ(Prepared("0.b2NpdHgtcmI."), "0");
 }
 
-TEST_F(TransactionTest, MissingOrUnsafeXidIsRefusedUnsent) {
+TEST_F(TransactionTest, MissingOrMalformedXidIsRefusedUnsent) {
     InsertRow();
     const auto refusedAll = [&](const char *what) {
         const std::string sent = Sent(a.conn(), [&] {
@@ -260,16 +261,42 @@ TEST_F(TransactionTest, MissingOrUnsafeXidIsRefusedUnsent) {
         EXPECT_EQ(sent, "") << what;
     };
     refusedAll("no XID");
-    SetXid(a.trans, 7, std::string("ocitx'); DROP TABLE ocitx_rows; --"), "");
-    refusedAll("quote");
-    SetXid(a.trans, 7, std::string("ocitx\0tail", 10), "b");
-    refusedAll("NUL");  // would name (and commit) another transaction, "7.ocitx"
+    XID bad{};
+    bad.gtrid_length = 100;
+    bad.bqual_length = 29;
+    ASSERT_EQ(OCIAttrSet(a.trans, OCI_HTYPE_TRANS, &bad, sizeof bad, OCI_ATTR_XID, err), OCI_SUCCESS);
+    refusedAll("lengths beyond the data");
     EXPECT_EQ(PQtransactionStatus(a.conn()), PQTRANS_INTRANS);
 
     OCIAttrSet(a.svc, OCI_HTYPE_SVCCTX, nullptr, 0, OCI_ATTR_TRANS, err);
     EXPECT_EQ(OCITransPrepare(a.svc, err, OCI_DEFAULT), OCI_INVALID_HANDLE);
     EXPECT_EQ(OCITransCommit(a.svc, err, OCI_TRANS_TWOPHASE), OCI_INVALID_HANDLE);
     EXPECT_EQ(OCITransCommit(a.svc, err, OCI_DEFAULT), OCI_SUCCESS);  // one-phase needs no handle
+    EXPECT_EQ(Rows(), "1");
+}
+
+// Branches whose gtrid and bqual run together the same are different
+// transactions: committing one that was never prepared fails and leaves the
+// other prepared. Binary XIDs (a quote, a NUL) go through as well.
+TEST_F(TransactionTest, DistinctXidsNeverShareAPreparedTransaction) {
+    SetXid(a.trans, 7, "ab", "c");
+    InsertRow();
+    ASSERT_EQ(OCITransPrepare(a.svc, err, OCI_DEFAULT), OCI_SUCCESS) << ErrorCode(err);
+    EXPECT_EQ(Prepared("7.YWI.Yw"), "1");
+    SetXid(a.trans, 7, "a", "bc");
+    EXPECT_EQ(OCITransCommit(a.svc, err, OCI_TRANS_TWOPHASE), OCI_ERROR);
+    EXPECT_EQ(Prepared("7.YWI.Yw"), "1");
+    EXPECT_EQ(Rows(), "0");
+    SetXid(a.trans, 7, "ab", "c");
+    ASSERT_EQ(OCITransCommit(a.svc, err, OCI_TRANS_TWOPHASE), OCI_SUCCESS) << ErrorCode(err);
+    EXPECT_EQ(Rows(), "1");
+
+    SetXid(a.trans, 9, std::string("'a\0b", 4), "'");
+    InsertRow();
+    ASSERT_EQ(OCITransPrepare(a.svc, err, OCI_DEFAULT), OCI_SUCCESS) << ErrorCode(err);
+    EXPECT_EQ(Prepared("9.J2EAYg.Jw"), "1");
+    ASSERT_EQ(OCITransRollback(a.svc, err, OCI_TRANS_TWOPHASE), OCI_SUCCESS) << ErrorCode(err);
+    EXPECT_EQ(Prepared("9.J2EAYg.Jw"), "0");
     EXPECT_EQ(Rows(), "1");
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 #include <string>
 
 #include "diag/errors.h"
@@ -157,6 +158,31 @@ TEST_F(ErrorTest, Utf16EnvironmentReturnsUtf16Texts) {
     ASSERT_EQ(ErrorRecordCount(err), 6);
     EXPECT_STREQ(ErrorRecordAt(err, 5)->msg, "An invalid multibyte sequence has been encountered in the input");
     EXPECT_STREQ(ErrorRecordAt(err, 6)->msg, "An incomplete multibyte sequence has been encountered in the input");
+}
+
+// A UTF-16 reader stops at a zero 16-bit unit: the text ends with one for
+// every buffer size, and a cut never splits a surrogate pair or overruns.
+TEST_F(ErrorTest, Utf16TextsEndWithAZeroUnitWhateverTheBufferSize) {
+    Create(OCI_UTF16);
+    AddErrorRecordMsg(err, OCI_ERROR, "ab\xf0\x9f\x98\x80");  // a, b, U+1F600
+    const ub2 full[] = {'a', 'b', 0xD83D, 0xDE00};
+    for (ub4 size = 0; size <= 12; ++size) {
+        std::vector<ub1> buf(size + 4, 0xEE);
+        sb4 code = 0;
+        ASSERT_EQ(OCIErrorGet(err, 1, nullptr, &code, size ? buf.data() : nullptr, size, OCI_HTYPE_ERROR),
+                  OCI_SUCCESS);
+        for (ub4 i = size; i < buf.size(); ++i) ASSERT_EQ(buf[i], 0xEE) << size;
+        if (size < 2) continue;
+        size_t units = 0;
+        ub2 unit;
+        while (std::memcpy(&unit, &buf[2 * units], 2), unit != 0) {
+            ASSERT_LT(2 * units + 2, size) << size;
+            EXPECT_EQ(unit, full[units]) << size;
+            ++units;
+        }
+        const size_t expected = size >= 10 ? 4 : std::min<size_t>(size / 2 - 1, 2);
+        EXPECT_EQ(units, expected) << size;
+    }
 }
 
 TEST_F(ErrorTest, MessageBufferIsSeparateFromRecords) {

@@ -58,27 +58,37 @@ TEST_F(TraceSettings, DashIsStderrAndMaskIsReadInCNotation) {
     EXPECT_EQ(oci_debug_mask, 8u);
 }
 
-// Each creation opens "<value>-<pid>" anew and closes the stream it opened
-// before; a file that cannot be opened turns the log off.
-TEST_F(TraceSettings, LogFileIsNamedWithPidAndReopenedEachTime) {
+// The file is "<value>-<pid>". Naming the open file again keeps its stream
+// (other threads may be writing to it); another name opens another file, and
+// coming back to the first continues it; a file that cannot be opened turns
+// the log off.
+TEST_F(TraceSettings, LogFileIsNamedWithPidAndKeptWhileNamed) {
     char dirTemplate[] = "/tmp/ocitraceXXXXXX";
     ASSERT_NE(mkdtemp(dirTemplate), nullptr);
     const std::string dir = dirTemplate, pid = "-" + std::to_string(getpid());
     setenv("OCI_DEBUG_LOG", (dir + "/first").c_str(), 1);
     InitDebugSettings();
-    ASSERT_NE(oci_debug_log, nullptr);
+    FILE *first = oci_debug_log;
+    ASSERT_NE(first, nullptr);
     int descriptors = OpenDescriptors();
     for (int i = 0; i < 5; ++i) InitDebugSettings();
     EXPECT_EQ(OpenDescriptors(), descriptors);
+    EXPECT_EQ(oci_debug_log, first);
 
-    // The old stream's unwritten tail must not land in the truncated file.
-    ocitrace(TRACE_ERRORS, "one", "%s\n", "a line longer than the next one");
+    ocitrace(TRACE_ERRORS, "one", "%s\n", "a line");
     InitDebugSettings();
     ocitrace(TRACE_ERRORS, "two", "%d\n", 2);
     setenv("OCI_DEBUG_LOG", (dir + "/second").c_str(), 1);
     InitDebugSettings();
     ocitrace(TRACE_ERRORS, nullptr, "three\n");
-    EXPECT_EQ(ReadFile(dir + "/first" + pid), "two: 2\n");
+    EXPECT_EQ(ReadFile(dir + "/first" + pid), "one: a line\ntwo: 2\n");
+
+    setenv("OCI_DEBUG_LOG", (dir + "/first").c_str(), 1);
+    InitDebugSettings();
+    EXPECT_EQ(oci_debug_log, first);
+    ocitrace(TRACE_ERRORS, nullptr, "four\n");
+    fflush(first);
+    EXPECT_EQ(ReadFile(dir + "/first" + pid), "one: a line\ntwo: 2\nfour\n");
 
     setenv("OCI_DEBUG_LOG", (dir + "/missing/log").c_str(), 1);
     InitDebugSettings();

@@ -143,9 +143,9 @@ TEST(ServerTypes, ClassWordsFailCleanlyWithoutMemory) {
 
 TEST(ServerTypes, DescribedParameterTypeWinsOverTheDefault) {
     // Without a description (or beyond it) the bind's own type decides.
-    EXPECT_EQ(GetParamType(nullptr, 1, SQLT_INT, 8), INT8OID);
-    EXPECT_EQ(GetParamType(nullptr, 3, SQLT_STR, 10), VARCHAROID);
-    EXPECT_EQ(GetParamType(nullptr, 1, SQLT_NTY, 10), 0xFFFFFFFFu);
+    EXPECT_EQ(GetParamType(static_cast<const PGresult *>(nullptr), 1, SQLT_INT, 8), INT8OID);
+    EXPECT_EQ(GetParamType(static_cast<const PGresult *>(nullptr), 3, SQLT_STR, 10), VARCHAROID);
+    EXPECT_EQ(GetParamType(static_cast<const PGresult *>(nullptr), 1, SQLT_NTY, 10), 0xFFFFFFFFu);
     // A result that describes no parameters is no better than none.
     PGresult *empty = PQmakeEmptyPGresult(nullptr, PGRES_COMMAND_OK);
     ASSERT_NE(empty, nullptr);

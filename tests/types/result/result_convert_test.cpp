@@ -47,7 +47,7 @@ template <class T> sword ConvertInto(ResultConverter fn, OCIError *err, const st
                                      ub4 *length, sb2 *ind = nullptr) {
     Value v(cell);
     *length = sizeof target;
-    return fn(err, v.data(), v.length, v.format, &target, length, ind, nullptr);
+    return fn(err, v.data(), v.length, v.format, &target, length, ind, nullptr, nullptr);
 }
 
 struct DateTimeCase {
@@ -135,7 +135,7 @@ TEST(ResultConverters, DatetimeDescriptorRefusals) {
     // A buffer too small to hold the pointer is never read as one.
     Value v("t:2024-03-05");
     length = 4;
-    EXPECT_EQ(fn(err, v.data(), v.length, 0, &dt, &length, nullptr, nullptr), OCI_ERROR);
+    EXPECT_EQ(fn(err, v.data(), v.length, 0, &dt, &length, nullptr, nullptr, nullptr), OCI_ERROR);
     // A text that is no date reports the parser's error.
     ClearErrorHandle(err);
     EXPECT_EQ(ConvertInto(fn, err, "t:2024-13-45", dt, &length), OCI_ERROR);
@@ -182,7 +182,7 @@ TEST(ResultConverters, OCIStringTarget) {
     Value v("t:hello");
     ub4 length = sizeof str;
     sb2 ind = 3;
-    ASSERT_EQ(ConvertTEXTOIDToSQLT_VST(err, v.data(), v.length, 0, &str, &length, &ind, nullptr), OCI_SUCCESS);
+    ASSERT_EQ(ConvertTEXTOIDToSQLT_VST(err, v.data(), v.length, 0, &str, &length, &ind, nullptr, nullptr), OCI_SUCCESS);
     ASSERT_NE(str, nullptr);
     EXPECT_EQ(std::string(str->text, str->length), "hello");
     EXPECT_EQ(str->text[5], '\0');
@@ -192,14 +192,15 @@ TEST(ResultConverters, OCIStringTarget) {
     char *before = str->text;
     Value shorter("t:hi");
     length = sizeof str;
-    ASSERT_EQ(ConvertTEXTOIDToSQLT_VST(err, shorter.data(), shorter.length, 0, &str, &length, nullptr, nullptr),
+    ASSERT_EQ(ConvertTEXTOIDToSQLT_VST(err, shorter.data(), shorter.length, 0, &str,
+                                       &length, nullptr, nullptr, nullptr),
               OCI_SUCCESS);
     EXPECT_EQ(str->text, before);  // fits: the buffer is reused
     EXPECT_STREQ(str->text, "hi");
 
     Value longer("x:00 00 00 00 00 00 00 01 00 00 00 02");  // the number 1, as hex text
     length = sizeof str;
-    ASSERT_EQ(ConvertBYTEAOIDToSQLT_VST(err, longer.data(), longer.length, 1, &str, &length, nullptr, nullptr),
+    ASSERT_EQ(ConvertBYTEAOIDToSQLT_VST(err, longer.data(), longer.length, 1, &str, &length, nullptr, nullptr, nullptr),
               OCI_SUCCESS);
     EXPECT_STREQ(str->text, "000000000000000100000002");
     EXPECT_EQ(str->length, 24u);
@@ -207,12 +208,13 @@ TEST(ResultConverters, OCIStringTarget) {
     // UTF-16: two-byte terminator.
     OCIError *wide = Envs::Get().For("utf16");
     length = sizeof str;
-    ASSERT_EQ(ConvertINT4OIDToSQLT_VST(wide, "7", 1, 0, &str, &length, nullptr, nullptr), OCI_SUCCESS);
+    ASSERT_EQ(ConvertINT4OIDToSQLT_VST(wide, "7", 1, 0, &str, &length, nullptr, nullptr, nullptr), OCI_SUCCESS);
     EXPECT_EQ(str->length, 2u);
     EXPECT_EQ(ToHex(reinterpret_cast<unsigned char *>(str->text), 4), "37 00 00 00");
 
     length = 4;  // no room for the pointer
-    EXPECT_EQ(ConvertTEXTOIDToSQLT_VST(err, v.data(), v.length, 0, &str, &length, nullptr, nullptr), OCI_ERROR);
+    EXPECT_EQ(ConvertTEXTOIDToSQLT_VST(err, v.data(), v.length, 0, &str,
+                                       &length, nullptr, nullptr, nullptr), OCI_ERROR);
     o2pFree(str->text);
     o2pDelete(str);
 }
@@ -225,9 +227,13 @@ TEST(ResultConverters, LobLocatorTarget) {
     ub4 length = 0;
     ASSERT_EQ(ConvertInto(ConvertOIDOIDToSQLT_BLOB, err, "t:16400", lob, &length), OCI_SUCCESS);
     EXPECT_EQ(lob->lobOid, 16400u);
-    EXPECT_EQ(lob->fd, -1);  // the open descriptor is not touched
+    EXPECT_EQ(lob->fd, -1);  // converting opens nothing
+    // A descriptor open on the previous object does not survive the new one
+    // (without a connection it can only be forgotten).
+    lob->fd = 3;
     ASSERT_EQ(ConvertInto(ConvertOIDOIDToSQLT_BLOB, err, "x:FF FF FF FE", lob, &length), OCI_SUCCESS);
     EXPECT_EQ(lob->lobOid, 4294967294u);
+    EXPECT_EQ(lob->fd, -1);
     EXPECT_EQ(ConvertInto(ConvertOIDOIDToSQLT_BLOB, err, "t:4294967296", lob, &length), OCI_ERROR);
     EXPECT_EQ(FirstError(err), "1733");
     EXPECT_EQ(lob->lobOid, 4294967294u);
@@ -240,14 +246,15 @@ TEST(ResultConverters, LobLocatorTarget) {
     ub2 rc = 0;
     Value null("NULL");
     length = sizeof lob;
-    EXPECT_EQ(ConvertOIDOIDToSQLT_BLOB(err, null.data(), 0, 0, &lob, &length, &ind, &rc), OCI_SUCCESS);
+    EXPECT_EQ(ConvertOIDOIDToSQLT_BLOB(err, null.data(), 0, 0, &lob, &length, &ind, &rc, nullptr), OCI_SUCCESS);
     EXPECT_EQ(ind, -1);
     EXPECT_EQ(rc, 1405);
     EXPECT_EQ(lob->lobOid, 4294967294u);
     // Capacity 0 converts nothing.
     length = 0;
     Value v("t:1");
-    EXPECT_EQ(ConvertOIDOIDToSQLT_BLOB(err, v.data(), v.length, 0, &lob, &length, nullptr, nullptr), OCI_SUCCESS);
+    EXPECT_EQ(ConvertOIDOIDToSQLT_BLOB(err, v.data(), v.length, 0, &lob,
+                                       &length, nullptr, nullptr, nullptr), OCI_SUCCESS);
     EXPECT_EQ(lob->lobOid, 4294967294u);
     OCIDescriptorFree(lob, OCI_DTYPE_LOB);
 }
@@ -261,7 +268,8 @@ TEST(ResultConverters, LargeTruncationIndicator) {
         ub4 length = 10;
         sb2 ind = 0;
         ub2 rc = 0;
-        sword status = Find(name)(err, big.data(), static_cast<ub4>(big.size()), 0, buf.data(), &length, &ind, &rc);
+        sword status = Find(name)(err, big.data(), static_cast<ub4>(big.size()), 0, buf.data(),
+                                  &length, &ind, &rc, nullptr);
         EXPECT_GE(status, 0) << name;
         EXPECT_EQ(ind, -2) << name;
         EXPECT_EQ(rc, 1406) << name;
@@ -270,7 +278,8 @@ TEST(ResultConverters, LargeTruncationIndicator) {
     std::string edge(32767 + 4, 'y');
     ub4 length = 4;
     sb2 ind = 0;
-    ConvertTEXTOIDToSQLT_LNG(err, edge.data(), static_cast<ub4>(edge.size()), 0, buf.data(), &length, &ind, nullptr);
+    ConvertTEXTOIDToSQLT_LNG(err, edge.data(), static_cast<ub4>(edge.size()), 0, buf.data(),
+                             &length, &ind, nullptr, nullptr);
     EXPECT_EQ(ind, 32767);
 }
 
@@ -282,8 +291,8 @@ TEST(ResultConverters, FormatByteAndMissingLength) {
     sb2 ind = 9;
     for (const auto &entry : Converters()) {
         length = sizeof buf;
-        EXPECT_EQ(entry.second(err, "1", 1, 2, buf, &length, &ind, nullptr), OCI_ERROR) << entry.first;
-        EXPECT_EQ(entry.second(err, "1", 1, 0, buf, nullptr, &ind, nullptr), OCI_ERROR) << entry.first;
+        EXPECT_EQ(entry.second(err, "1", 1, 2, buf, &length, &ind, nullptr, nullptr), OCI_ERROR) << entry.first;
+        EXPECT_EQ(entry.second(err, "1", 1, 0, buf, nullptr, &ind, nullptr, nullptr), OCI_ERROR) << entry.first;
     }
     EXPECT_EQ(ToHex(reinterpret_cast<unsigned char *>(buf), sizeof buf), "EE EE EE EE EE EE EE EE");
 }
@@ -295,20 +304,22 @@ TEST(ResultConverters, AllocationFailure) {
     char buf[16];
     ub4 length = sizeof buf;
     o2pFailAllocationAfter(0);  // the transcoding buffer
-    EXPECT_EQ(ConvertTEXTOIDToSQLT_CHR(err, text.data(), text.length, 0, buf, &length, nullptr, nullptr), OCI_ERROR);
+    EXPECT_EQ(ConvertTEXTOIDToSQLT_CHR(err, text.data(), text.length, 0, buf,
+                                       &length, nullptr, nullptr, nullptr), OCI_ERROR);
     err = Envs::Get().For("std");
     Value bytes("t:\\x0102");
     for (long n = 0; n < 2; ++n) {  // the decoded bytes, then the hex text
         o2pFailAllocationAfter(n);
         length = sizeof buf;
-        EXPECT_EQ(ConvertBYTEAOIDToSQLT_CHR(err, bytes.data(), bytes.length, 0, buf, &length, nullptr, nullptr),
+        EXPECT_EQ(ConvertBYTEAOIDToSQLT_CHR(err, bytes.data(), bytes.length, 0, buf,
+                                            &length, nullptr, nullptr, nullptr),
                   OCI_ERROR);
     }
     OCIString *str = nullptr;
     for (long n = 0; n < 2; ++n) {  // the record, then its text
         o2pFailAllocationAfter(n);
         length = sizeof str;
-        EXPECT_EQ(ConvertTEXTOIDToSQLT_VST(err, text.data(), text.length, 0, &str, &length, nullptr, nullptr),
+        EXPECT_EQ(ConvertTEXTOIDToSQLT_VST(err, text.data(), text.length, 0, &str, &length, nullptr, nullptr, nullptr),
                   OCI_ERROR);
         EXPECT_EQ(str, nullptr);
     }
@@ -370,7 +381,8 @@ TEST(ResultConverters, Sweep) {
                     ub4 length = cap;
                     sb2 ind = 0;
                     ub2 rc = 0;
-                    sword status = entry.second(err, v.data(), v.length, v.format, buf.get(), &length, &ind, &rc);
+                    sword status = entry.second(err, v.data(), v.length, v.format, buf.get(),
+                                                &length, &ind, &rc, nullptr);
                     EXPECT_TRUE(status == 0 || status == 1 || status == -1) << name << " " << cell;
                     if (pointer == nullptr && !vst && status != -1) {
                         EXPECT_LE(length, cap) << name << " " << cell << " cap " << cap;

@@ -128,7 +128,7 @@ Got ConvertColumn(const std::string &converter, OCIError *err, const char *value
         }
         got.length = sizeof target;
         got.status = fn(err, value, static_cast<ub4>(len), static_cast<ub1>(format), &target, &got.length,
-                        &got.indicator, nullptr);
+                        &got.indicator, nullptr, nullptr);
         if (kind == OCI_DTYPE_INTERVAL_DS) {
             got.expected = DumpInterval(static_cast<OCIInterval *>(target));
         } else if (kind == OCI_DTYPE_LOB) {
@@ -148,7 +148,7 @@ Got ConvertColumn(const std::string &converter, OCIError *err, const char *value
     std::memset(buf.get(), 0xEE, capacity == 0 ? 1 : capacity);
     got.length = capacity;
     got.status = fn(err, value, static_cast<ub4>(len), static_cast<ub1>(format), buf.get(), &got.length,
-                    &got.indicator, nullptr);
+                    &got.indicator, nullptr, nullptr);
     got.expected = ToHex(buf.get(), capacity);
     return got;
 }

@@ -357,7 +357,7 @@ inline Outcome Convert(ResultConverter fn, OCIError *err, const Value &v, ub4 ca
     o.indicator = 0x7777;
     o.returnCode = 0;
     o.status = fn(err, v.data(), v.length, v.format, buf.get(), &o.length, withIndicator ? &o.indicator : nullptr,
-                  &o.returnCode);
+                  &o.returnCode, nullptr);
     o.error = FirstError(err);
     o.buffer.assign(buf.get(), buf.get() + capacity);
     return o;

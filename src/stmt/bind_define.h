@@ -1,0 +1,71 @@
+// What the execution and fetch paths use of binds and defines: gathering
+// parameter values, returning OUT values, filling define buffers, and the
+// callbacks of dynamic binds and defines.
+#pragma once
+#include <libpq-fe.h>
+
+#include "stmt/stmt_handles.h"
+
+// Of two statuses of one call, the one the application must see: a failure
+// over missing data over warnings over success, so that a failed value is
+// never hidden by a later one that went well.
+inline sword WorseStatus(sword a, sword b) {
+    auto rank = [](sword s) {
+        switch (s) {
+        case OCI_SUCCESS: return 0;
+        case OCI_SUCCESS_WITH_INFO: return 1;
+        case OCI_NO_DATA: return 2;
+        case OCI_NEED_DATA: return 3;
+        default: return 4;
+        }
+    };
+    return rank(b) > rank(a) ? b : a;
+}
+
+// Piece class of an external type: 0 when its values may travel in pieces
+// (character and binary strings, LOBs, and codes outside the catalogue),
+// 1 for every other catalogued code.
+int getOraclePieceInfo(ub4 dty);
+// Bytes of the staging buffer a piecewise output of `length` source bytes
+// needs; 0 for types that are never staged and for length 0.
+ub4 getOracleDataTypeSize(ub4 dty, ub4 length, bool utf16);
+
+// The first bind whose name matches `length` characters of `name` ignoring
+// case, or null.
+OCIBind *find_placeholder_bind_handle(OCIStmt *stmt, const char *name, ub4 length);
+
+// Converts every bind's value of `iteration` into its pgValue. On failure no
+// converted value is left behind.
+sword GetOCIBindData(OCIStmt *stmt, OCIError *errhp, ub4 iteration);
+// Frees every bind's converted value.
+void release_binds_pgdata(List *binds);
+
+// Returns a callable statement's OUT values and function result of
+// `iteration` into the binds or their output callbacks.
+sword fill_bind_parameters(OCIStmt *stmt, OCIError *errhp, OCIBind *returnBind, List *paramBinds,
+                           PGresult *result, PGresult *outResult, sb4 isFunction, ub4 iteration);
+sword call_out_bind_callback(OCIError *errhp, OCIBind *bind, ub4 iteration, PGresult *result, int column);
+
+// Makes `child` the statement a REF CURSOR is fetched from; its preparedName
+// holds the cursor's name.
+void InitializeChildStmt(OCIStmt *child);
+// After a cursor's name has landed in the statement handle `child` through a
+// bind or define of `parent`: the child fetches from that cursor on the
+// parent's connection, described by the server.
+void AdoptRefCursor(OCIStmt *parent, void *child);
+
+// The first define of `column` (from 0), or null.
+OCIDefine *find_define(List *defines, int column);
+
+// Fill the defines from `result`, starting at *currentRow, at most `nrows`
+// slots. OCI_NO_DATA when fewer rows than asked were delivered.
+sword fill_define_buffers(OCIError *errhp, List *defines, PGresult *result, ub4 nrows, ub4 *currentRow,
+                          ub4 *rowsFetched);
+// The same, every slot read from the prefetched row `row`.
+sword fill_define_buffers_prefetch(OCIError *errhp, List *defines, PGresult *result, ub4 nrows,
+                                   ub4 *currentRow, ub4 *rowsFetched, ub4 row);
+// The same, converting with the connection at hand (the non-blocking path).
+sword fill_define_buffers_2(OCIError *errhp, List *defines, PGresult *result, ub4 nrows, ub4 *currentRow,
+                            ub4 *rowsFetched, PGconn *connection);
+sword call_define_callback(OCIDefine *define, OCIError *errhp, PGresult *result, ub4 slot, int row,
+                           int column, PGconn *connection);

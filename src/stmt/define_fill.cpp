@@ -1,0 +1,228 @@
+// Delivering result rows into defines: the three fill functions the
+// execute and fetch paths call, and the output callbacks of dynamic defines
+// with piecewise hand-out. No path writes more than the application
+// declared: value_sz per element, or the length each callback gives.
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "diag/errors.h"
+#include "diag/trace.h"
+#include "env/env.h"
+#include "stmt/bind_define.h"
+#include "types/conversion_tables.h"
+
+namespace {
+
+constexpr sb4 kErrCallback = 24343;
+constexpr sb4 kErrPiece = 24370;
+constexpr sb4 kErrInternal = 24330;
+constexpr sb4 kErrNoRoom = 3131;
+constexpr sb4 kErrDefineNotAvailable = 24374;
+
+bool Succeeded(sword status) { return status == OCI_SUCCESS || status == OCI_SUCCESS_WITH_INFO; }
+
+template <class T> T *Element(T *base, ub4 j, ub4 skip, bool structArray) {
+    if (base == nullptr) return nullptr;
+    if (!structArray) return base + j;
+    return reinterpret_cast<T *>(reinterpret_cast<char *>(base) + static_cast<size_t>(j) * skip);
+}
+
+void *ValueElement(const OCIDefine *d, ub4 j) {
+    if (d->valuep == nullptr) return nullptr;
+    const size_t stride = d->structArray ? d->pvskip : d->value_sz;
+    return static_cast<char *>(d->valuep) + static_cast<size_t>(j) * stride;
+}
+
+struct Cell {
+    Oid type = 0;
+    const char *value = "";
+    ub4 length = 0;
+    ub1 format = 0;
+    bool isNull = true;
+};
+
+Cell ReadCell(const PGresult *result, int row, int column) {
+    Cell c;
+    if (result == nullptr || row < 0 || column < 0 || column >= PQnfields(result)) return c;
+    c.type = PQftype(result, column);
+    c.format = static_cast<ub1>(PQfformat(result, column));
+    if (row >= PQntuples(result) || PQgetisnull(result, row, column)) return c;
+    c.value = PQgetvalue(result, row, column);
+    c.length = static_cast<ub4>(PQgetlength(result, row, column));
+    c.isNull = false;
+    return c;
+}
+
+void TraceValue(int row, int column, const Cell &c) {
+    if (!ocitracing(TRACE_DEFINE)) return;
+    if (c.isNull) {
+        ocitrace(TRACE_DEFINE, "filldefine", "row(%d) column(%d) NULL\n", row, column);
+    } else if (c.format == 1 || c.type == 17 /* bytea */) {
+        ocitrace(TRACE_DEFINE, "filldefine", "row(%d) column(%d) length(%u)\n", row, column, c.length);
+        ocitracehex(TRACE_DEFINE, nullptr, c.value, c.length);
+    } else {
+        ocitrace(TRACE_DEFINE, "filldefine", "row(%d) column(%d) value(%.*s)\n", row, column,
+                 static_cast<int>(c.length), c.value);
+    }
+}
+
+sword CallbackFailed(OCIError *errhp) {
+    AddErrorRecord(errhp, OCI_ERROR, kErrCallback);
+    return OCI_ERROR;
+}
+
+enum class FillKind { Main, Prefetch, Connection };
+
+// One value into slot j of a define's own buffers.
+sword FillSlot(OCIError *errhp, OCIDefine *d, ub4 j, const Cell &c, int row, int column, PGconn *conn) {
+    TraceValue(row, column, c);
+    const bool sa = d->structArray != 0;
+    void *dest = ValueElement(d, j);
+    ub4 size = d->value_sz;
+    sb2 *ind = Element(d->indp, j, d->indskip, sa);
+    ub2 *rcode = Element(d->rcodep, j, d->rcskip, sa);
+    sword status;
+    if (d->dty == SQLT_RSET) {
+        // The element holds the application's statement handle, which takes
+        // the cursor's name; nothing is written into the element itself.
+        void *child = dest != nullptr && d->value_sz >= sizeof(void *) ? *static_cast<void **>(dest) : nullptr;
+        status = PQ2OCIType(errhp, c.type, c.value, c.length, c.format, d->dty, child, &size, ind, rcode, c.isNull);
+        if (Succeeded(status) && !c.isNull) AdoptRefCursor(HandleAs<OCIStmt>(d->parenth, HANDLE_OCIStmt), child);
+    } else if (conn != nullptr) {
+        status = PQ2OCIType_2(errhp, c.type, c.value, c.length, c.format, d->dty, dest, &size, ind, rcode,
+                              c.isNull, conn);
+    } else {
+        status = PQ2OCIType(errhp, c.type, c.value, c.length, c.format, d->dty, dest, &size, ind, rcode, c.isNull);
+    }
+    if (d->rlenp != nullptr) *Element(d->rlenp, j, d->rlskip, sa) = static_cast<ub2>(size);
+    return status;
+}
+
+sword Fill(OCIError *errhp, List *defines, PGresult *result, ub4 nrows, ub4 *currentRow, ub4 *rowsFetched,
+           FillKind kind, ub4 prefetchRow, PGconn *conn) {
+    if (HandleAs<OCIError>(errhp, HANDLE_OCIError) == nullptr) return OCI_INVALID_HANDLE;
+    if (list_length(defines) == 0 || result == nullptr || nrows == 0 || currentRow == nullptr) {
+        if (kind != FillKind::Main) return OCI_NO_DATA;
+        AddErrorRecord(errhp, OCI_ERROR, kErrDefineNotAvailable);
+        return OCI_ERROR;
+    }
+    const ub4 start = *currentRow;
+    const int rows = PQntuples(result);
+    const ub4 available = rows > 0 && static_cast<ub4>(rows) > start ? static_cast<ub4>(rows) - start : 0;
+    if (rowsFetched != nullptr) *rowsFetched = available;
+    const int columns = PQnfields(result);
+    if (columns == 0) return OCI_SUCCESS;
+
+    sword status = OCI_SUCCESS;
+    for (int c = 0; c < columns; ++c) {
+        OCIDefine *d = find_define(defines, c);
+        if (d == nullptr) break;
+        ub4 j = 0;
+        for (; j < nrows && j < available; ++j) {
+            const int row = static_cast<int>(kind == FillKind::Prefetch ? prefetchRow : start + j);
+            sword slot;
+            if (d->dynamic) {
+                slot = call_define_callback(d, errhp, result, j, row, c, kind == FillKind::Connection ? conn : nullptr);
+            } else {
+                slot = FillSlot(errhp, d, j, ReadCell(result, row, c), row, c,
+                                kind == FillKind::Connection ? conn : nullptr);
+            }
+            // One failed value does not stop the others, but it is not
+            // forgotten when a later one succeeds.
+            status = WorseStatus(status, slot);
+            if (c == 0) ++*currentRow;
+        }
+        if (c == 0 && j == nrows && rowsFetched != nullptr) *rowsFetched = nrows;
+    }
+    if (status != OCI_SUCCESS && !Succeeded(status)) return status;
+    if (*currentRow - start < nrows) return OCI_NO_DATA;
+    return status;
+}
+
+}  // namespace
+
+sword fill_define_buffers(OCIError *errhp, List *defines, PGresult *result, ub4 nrows, ub4 *currentRow,
+                          ub4 *rowsFetched) {
+    return Fill(errhp, defines, result, nrows, currentRow, rowsFetched, FillKind::Main, 0, nullptr);
+}
+
+sword fill_define_buffers_prefetch(OCIError *errhp, List *defines, PGresult *result, ub4 nrows, ub4 *currentRow,
+                                   ub4 *rowsFetched, ub4 row) {
+    return Fill(errhp, defines, result, nrows, currentRow, rowsFetched, FillKind::Prefetch, row, nullptr);
+}
+
+sword fill_define_buffers_2(OCIError *errhp, List *defines, PGresult *result, ub4 nrows, ub4 *currentRow,
+                            ub4 *rowsFetched, PGconn *connection) {
+    return Fill(errhp, defines, result, nrows, currentRow, rowsFetched, FillKind::Connection, 0, connection);
+}
+
+sword call_define_callback(OCIDefine *define, OCIError *errhp, PGresult *result, ub4 slot, int row, int column,
+                           PGconn *connection) {
+    auto *d = HandleAs<OCIDefine>(define, HANDLE_OCIDefine);
+    if (d == nullptr || HandleAs<OCIError>(errhp, HANDLE_OCIError) == nullptr || result == nullptr || row < 0 ||
+        column < 0)
+        return OCI_INVALID_HANDLE;
+    if (d->ocbfp == nullptr) return OCI_NEED_DATA;
+    void *buf = nullptr;
+    ub4 *alenp = nullptr;
+    ub1 piece = OCI_FIRST_PIECE;
+    void *ind = nullptr;
+    ub2 *rcode = nullptr;
+    if (d->ocbfp(d->octxp, d, slot, &buf, &alenp, &piece, &ind, &rcode) != OCI_CONTINUE) return CallbackFailed(errhp);
+    const Cell c = ReadCell(result, row, column);
+
+    if (getOraclePieceInfo(d->dty) == 1) {
+        if (piece != OCI_ONE_PIECE) {
+            AddErrorRecord(errhp, OCI_ERROR, kErrPiece);
+            return OCI_ERROR;
+        }
+        TraceValue(row, column, c);
+        ub4 room = 0;
+        return PQ2OCIType_2(errhp, c.type, c.value, c.length, c.format, d->dty, buf, alenp != nullptr ? alenp : &room,
+                            static_cast<sb2 *>(ind), rcode, c.isNull, connection);
+    }
+
+    // Piecewise types: the whole value is converted into a staging buffer,
+    // then handed out in as many pieces as the callback's buffers take.
+    const OCIEnv *env = EnvOfHandle(errhp);
+    const ub4 size = getOracleDataTypeSize(d->dty, c.length, env != nullptr && env->utf16);
+    std::vector<char> staging;
+    try {
+        staging.resize(std::max<ub4>(size, 1));
+    } catch (const std::bad_alloc &) {
+        AddErrorRecord(errhp, OCI_ERROR, kErrInternal);
+        return OCI_ERROR;
+    }
+    TraceValue(row, column, c);
+    ub4 produced = size;
+    const sword status = PQ2OCIType_2(errhp, c.type, c.value, c.length, c.format, d->dty, staging.data(), &produced,
+                                      static_cast<sb2 *>(ind), rcode, c.isNull, connection);
+    if (!Succeeded(status)) return status;
+    // A NULL has been told through the indicator; there is nothing to hand out.
+    if (c.isNull) {
+        if (alenp != nullptr) *alenp = 0;
+        return status;
+    }
+    size_t sent = 0;
+    for (;;) {
+        const ub4 capacity = alenp != nullptr && buf != nullptr ? *alenp : 0;
+        if (capacity == 0) {
+            AddErrorRecord(errhp, OCI_ERROR, kErrNoRoom);
+            return OCI_ERROR;
+        }
+        const size_t count = std::min<size_t>(produced - sent, capacity);
+        if (count > 0) std::memcpy(buf, staging.data() + sent, count);
+        *alenp = static_cast<ub4>(count);
+        sent += count;
+        if (sent >= produced) return status;
+        buf = nullptr;
+        alenp = nullptr;
+        ind = nullptr;
+        rcode = nullptr;
+        piece = OCI_NEXT_PIECE;
+        if (d->ocbfp(d->octxp, d, slot, &buf, &alenp, &piece, &ind, &rcode) != OCI_CONTINUE)
+            return CallbackFailed(errhp);
+    }
+}
