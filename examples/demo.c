@@ -3,6 +3,11 @@
  * only the shared library. It prints each step and exits 0 when every call
  * behaved as an OCI client library should, 1 otherwise.
  *
+ * With a connect identifier it logs on, creates a table, inserts a few
+ * thousand orders with one array bind, reads a small report back with binds
+ * and defines of several types, calls a procedure with an OUT argument and a
+ * function, commits, and shows the error record of a statement that fails.
+ *
  * usage: ocicompat-demo [connect-identifier]
  * Without an identifier the session part is skipped. The identifier is any
  * OCI connect string the library understands: host:port/database, a
@@ -70,6 +75,200 @@ static void show_error(OCIError *errhp)
         printf("     error %d: %s\n", (int)errcode, (const char *)buf);
 }
 
+/* ---- SQL: an orders table, an array insert, a report, a procedure and a
+ * function. */
+
+#define ORDERS 3000
+#define CUSTOMERS 5
+
+static const char *const customer_names[CUSTOMERS] = {"Acme", "Globex", "Initech", "Umbrella", "Vandelay"};
+
+/* Prepares and executes one statement with no binds. */
+static int run_statement(OCISvcCtx *svchp, OCIError *errhp, OCIStmt *st, const char *sql, sword want)
+{
+    char what[96];
+    sword status;
+
+    snprintf(what, sizeof what, "execute: %.80s", sql);
+    status = OCIStmtPrepare(st, errhp, (const OraText *)sql, (ub4)strlen(sql), OCI_NTV_SYNTAX, OCI_DEFAULT);
+    if (status == OCI_SUCCESS)
+        status = OCIStmtExecute(svchp, st, errhp, 1, 0, NULL, NULL, OCI_DEFAULT);
+    /* A server notice ("table ... does not exist, skipping") comes back as
+     * success with information, its text in the error handle. */
+    if (want == OCI_SUCCESS && status == OCI_SUCCESS_WITH_INFO)
+        want = OCI_SUCCESS_WITH_INFO;
+    if (!expect(what, status, want) || status != OCI_SUCCESS)
+        show_error(errhp);
+    return status == want;
+}
+
+static void insert_orders(OCISvcCtx *svchp, OCIError *errhp, OCIStmt *st)
+{
+    static int ids[ORDERS];
+    static char customers[ORDERS][16];
+    static double amounts[ORDERS];
+    static OCIDate ordered[ORDERS];
+    static char shipped[ORDERS][20];
+    static const char sql[] =
+        "INSERT INTO demo_orders (id, customer, amount, ordered, shipped) VALUES (:id, :cust, :amt, :ord, :shp)";
+    OCIBind *b[5] = {NULL, NULL, NULL, NULL, NULL};
+    ub4 rows = 0;
+    int i;
+
+    for (i = 0; i < ORDERS; i++) {
+        ids[i] = i + 1;
+        snprintf(customers[i], sizeof customers[i], "%s", customer_names[i % CUSTOMERS]);
+        amounts[i] = (double)((i * 37) % 1000) + 0.25 * (i % 4);
+        OCIDateSetDate(&ordered[i], 2026, (ub1)(1 + i % 12), (ub1)(1 + i % 28));
+        OCIDateSetTime(&ordered[i], 0, 0, 0);
+        snprintf(shipped[i], sizeof shipped[i], "2026-%02d-%02d %02d:%02d:00", 1 + i % 12, 1 + i % 28, i % 24,
+                 i % 60);
+    }
+    expect("OCIStmtPrepare(INSERT with five placeholders)",
+           OCIStmtPrepare(st, errhp, (const OraText *)sql, (ub4)strlen(sql), OCI_NTV_SYNTAX, OCI_DEFAULT),
+           OCI_SUCCESS);
+    expect("OCIBindByName(:id, SQLT_INT array)",
+           OCIBindByName(st, &b[0], errhp, (const OraText *)":id", -1, ids, sizeof ids[0], SQLT_INT, NULL, NULL,
+                         NULL, 0, NULL, OCI_DEFAULT), OCI_SUCCESS);
+    expect("OCIBindByName(:cust, SQLT_STR array)",
+           OCIBindByName(st, &b[1], errhp, (const OraText *)":cust", -1, customers, sizeof customers[0], SQLT_STR,
+                         NULL, NULL, NULL, 0, NULL, OCI_DEFAULT), OCI_SUCCESS);
+    expect("OCIBindByName(:amt, SQLT_FLT array)",
+           OCIBindByName(st, &b[2], errhp, (const OraText *)":amt", -1, amounts, sizeof amounts[0], SQLT_FLT, NULL,
+                         NULL, NULL, 0, NULL, OCI_DEFAULT), OCI_SUCCESS);
+    expect("OCIBindByName(:ord, SQLT_ODT array)",
+           OCIBindByName(st, &b[3], errhp, (const OraText *)":ord", -1, ordered, sizeof ordered[0], SQLT_ODT, NULL,
+                         NULL, NULL, 0, NULL, OCI_DEFAULT), OCI_SUCCESS);
+    expect("OCIBindByName(:shp, SQLT_STR array)",
+           OCIBindByName(st, &b[4], errhp, (const OraText *)":shp", -1, shipped, sizeof shipped[0], SQLT_STR, NULL,
+                         NULL, NULL, 0, NULL, OCI_DEFAULT), OCI_SUCCESS);
+    if (!expect("OCIStmtExecute(iters = 3000)", OCIStmtExecute(svchp, st, errhp, ORDERS, 0, NULL, NULL, OCI_DEFAULT),
+                OCI_SUCCESS))
+        show_error(errhp);
+    OCIAttrGet(st, OCI_HTYPE_STMT, &rows, NULL, OCI_ATTR_ROW_COUNT, errhp);
+    printf("     %u rows inserted in one execute\n", (unsigned)rows);
+    if (rows != ORDERS)
+        failures++;
+}
+
+static void report(OCISvcCtx *svchp, OCIError *errhp, OCIStmt *st)
+{
+    static const char sql[] =
+        "SELECT customer, count(*), sum(amount), min(ordered), max(shipped) FROM demo_orders "
+        "WHERE id <= :maxid GROUP BY customer ORDER BY customer";
+    int maxid = 2500, count = 0;
+    char customer[16], last_shipped[32];
+    double total = 0;
+    OCIDate first;
+    sb2 total_ind = 0;
+    OCIBind *bind = NULL;
+    OCIDefine *d[5] = {NULL, NULL, NULL, NULL, NULL};
+    sword status;
+    int rows = 0;
+
+    expect("OCIStmtPrepare(SELECT report)",
+           OCIStmtPrepare(st, errhp, (const OraText *)sql, (ub4)strlen(sql), OCI_NTV_SYNTAX, OCI_DEFAULT),
+           OCI_SUCCESS);
+    expect("OCIBindByName(:maxid)",
+           OCIBindByName(st, &bind, errhp, (const OraText *)":maxid", -1, &maxid, sizeof maxid, SQLT_INT, NULL, NULL,
+                         NULL, 0, NULL, OCI_DEFAULT), OCI_SUCCESS);
+    if (!expect("OCIStmtExecute(query, iters = 0)", OCIStmtExecute(svchp, st, errhp, 0, 0, NULL, NULL, OCI_DEFAULT),
+                OCI_SUCCESS)) {
+        show_error(errhp);
+        return;
+    }
+    OCIDefineByPos(st, &d[0], errhp, 1, customer, sizeof customer, SQLT_STR, NULL, NULL, NULL, OCI_DEFAULT);
+    OCIDefineByPos(st, &d[1], errhp, 2, &count, sizeof count, SQLT_INT, NULL, NULL, NULL, OCI_DEFAULT);
+    OCIDefineByPos(st, &d[2], errhp, 3, &total, sizeof total, SQLT_FLT, &total_ind, NULL, NULL, OCI_DEFAULT);
+    OCIDefineByPos(st, &d[3], errhp, 4, &first, sizeof first, SQLT_ODT, NULL, NULL, NULL, OCI_DEFAULT);
+    OCIDefineByPos(st, &d[4], errhp, 5, last_shipped, sizeof last_shipped, SQLT_STR, NULL, NULL, NULL,
+                   OCI_DEFAULT);
+    printf("     %-10s %6s %12s  %-10s  %s\n", "customer", "orders", "total", "first", "last shipped");
+    while ((status = OCIStmtFetch2(st, errhp, 1, OCI_FETCH_NEXT, 0, OCI_DEFAULT)) == OCI_SUCCESS) {
+        sb2 year;
+        ub1 month, day;
+        OCIDateGetDate(&first, &year, &month, &day);
+        printf("     %-10s %6d %12.2f  %04d-%02d-%02d  %s\n", customer, count, total_ind == 0 ? total : 0.0,
+               (int)year, month, day, last_shipped);
+        rows++;
+    }
+    expect("OCIStmtFetch2 until the end", status, OCI_NO_DATA);
+    if (rows != CUSTOMERS) {
+        printf("FAIL expected %d report rows, got %d\n", CUSTOMERS, rows);
+        failures++;
+    }
+}
+
+static void call_routines(OCISvcCtx *svchp, OCIError *errhp, OCIStmt *st)
+{
+    static const char proc[] = "BEGIN demo_customer_total(:cust, :total); END;";
+    static const char func[] = "BEGIN :n := demo_customer_orders(:cust); END;";
+    char customer[16] = "Globex";
+    double total = 0;
+    int orders = 0;
+    OCIBind *b[2] = {NULL, NULL};
+
+    expect("OCIStmtPrepare(BEGIN procedure call END)",
+           OCIStmtPrepare(st, errhp, (const OraText *)proc, (ub4)strlen(proc), OCI_NTV_SYNTAX, OCI_DEFAULT),
+           OCI_SUCCESS);
+    OCIBindByName(st, &b[0], errhp, (const OraText *)":cust", -1, customer, sizeof customer, SQLT_STR, NULL, NULL,
+                  NULL, 0, NULL, OCI_DEFAULT);
+    OCIBindByName(st, &b[1], errhp, (const OraText *)":total", -1, &total, sizeof total, SQLT_FLT, NULL, NULL, NULL,
+                  0, NULL, OCI_DEFAULT);
+    if (!expect("OCIStmtExecute(procedure with an OUT argument)",
+                OCIStmtExecute(svchp, st, errhp, 1, 0, NULL, NULL, OCI_DEFAULT), OCI_SUCCESS))
+        show_error(errhp);
+    printf("     demo_customer_total('%s') -> %.2f\n", customer, total);
+
+    expect("OCIStmtPrepare(BEGIN :n := function END)",
+           OCIStmtPrepare(st, errhp, (const OraText *)func, (ub4)strlen(func), OCI_NTV_SYNTAX, OCI_DEFAULT),
+           OCI_SUCCESS);
+    OCIBindByName(st, &b[0], errhp, (const OraText *)":n", -1, &orders, sizeof orders, SQLT_INT, NULL, NULL, NULL,
+                  0, NULL, OCI_DEFAULT);
+    OCIBindByName(st, &b[1], errhp, (const OraText *)":cust", -1, customer, sizeof customer, SQLT_STR, NULL, NULL,
+                  NULL, 0, NULL, OCI_DEFAULT);
+    if (!expect("OCIStmtExecute(function result into a bind)",
+                OCIStmtExecute(svchp, st, errhp, 1, 0, NULL, NULL, OCI_DEFAULT), OCI_SUCCESS))
+        show_error(errhp);
+    printf("     demo_customer_orders('%s') -> %d\n", customer, orders);
+    if (orders != ORDERS / CUSTOMERS || total <= 0) {
+        printf("FAIL unexpected routine results\n");
+        failures++;
+    }
+}
+
+static void run_sql(OCIEnv *envhp, OCIError *errhp, OCISvcCtx *svchp)
+{
+    OCIStmt *st = NULL;
+
+    expect("OCIHandleAlloc(OCI_HTYPE_STMT)", OCIHandleAlloc(envhp, (void **)&st, OCI_HTYPE_STMT, 0, NULL),
+           OCI_SUCCESS);
+    run_statement(svchp, errhp, st, "DROP TABLE IF EXISTS demo_orders", OCI_SUCCESS);
+    run_statement(svchp, errhp, st,
+                  "CREATE TABLE demo_orders (id integer PRIMARY KEY, customer varchar(15), amount numeric(10,2), "
+                  "ordered date, shipped timestamp)", OCI_SUCCESS);
+    run_statement(svchp, errhp, st,
+                  "CREATE OR REPLACE PROCEDURE demo_customer_total(cust varchar, OUT total numeric) "
+                  "LANGUAGE sql AS $$ SELECT sum(amount) FROM demo_orders WHERE customer = cust $$", OCI_SUCCESS);
+    run_statement(svchp, errhp, st,
+                  "CREATE OR REPLACE FUNCTION demo_customer_orders(cust varchar) RETURNS integer "
+                  "LANGUAGE sql AS $$ SELECT count(*)::integer FROM demo_orders WHERE customer = cust $$",
+                  OCI_SUCCESS);
+    insert_orders(svchp, errhp, st);
+    report(svchp, errhp, st);
+    call_routines(svchp, errhp, st);
+    expect("OCITransCommit", OCITransCommit(svchp, errhp, OCI_DEFAULT), OCI_SUCCESS);
+
+    /* A statement the server refuses: the error record says why. */
+    run_statement(svchp, errhp, st, "INSERT INTO demo_orders (id, customer) VALUES (1, 'again')", OCI_ERROR);
+    expect("OCITransRollback", OCITransRollback(svchp, errhp, OCI_DEFAULT), OCI_SUCCESS);
+
+    run_statement(svchp, errhp, st, "DROP FUNCTION demo_customer_orders", OCI_SUCCESS);
+    run_statement(svchp, errhp, st, "DROP PROCEDURE demo_customer_total", OCI_SUCCESS);
+    run_statement(svchp, errhp, st, "DROP TABLE demo_orders", OCI_SUCCESS);
+    expect("OCIHandleFree(OCI_HTYPE_STMT)", OCIHandleFree(st, OCI_HTYPE_STMT), OCI_SUCCESS);
+}
+
 /* Attach, log in, ask the server who it is, run a transaction, log out. */
 static void run_session(OCIEnv *envhp, OCIError *errhp, OCIServer *srvhp, OCISvcCtx *svchp,
                         OCISession *usrhp, const char *connect)
@@ -101,6 +300,7 @@ static void run_session(OCIEnv *envhp, OCIError *errhp, OCIServer *srvhp, OCISvc
                                                     OCI_HTYPE_SVCCTX, &release), OCI_SUCCESS))
         printf("     %s (release 0x%08x)\n", (const char *)version, (unsigned)release);
     expect("OCIPing", OCIPing(svchp, errhp, OCI_DEFAULT), OCI_SUCCESS);
+    run_sql(envhp, errhp, svchp);
 
     expect("OCIHandleAlloc(OCI_HTYPE_TRANS)",
            OCIHandleAlloc(envhp, (void **)&txnhp, OCI_HTYPE_TRANS, 0, NULL), OCI_SUCCESS);

@@ -10,6 +10,7 @@
 #include "diag/entry.h"
 #include "env/attributes.h"
 #include "env/env.h"
+#include "stmt/pqext/pqext.h"
 
 namespace {
 constexpr sb4 kErrHostDefinition = 1041;
@@ -127,6 +128,7 @@ OCI_EXPORT sword OCIServerVersion(void *hndlp, OCIError *errhp, OraText *bufp, u
     if (rc != OCI_SUCCESS) return rc;
     OCIEnv *env = EnvOfHandle(server);
     return RunEntry({"OCIServerVersion", OCI_FNCODE_SERVERVERSION}, env, errhp, [&]() -> sword {
+        PQextDrain(server->conn);  // read-ahead in flight is kept before anything is sent
         PGresult *res = PQexec(server->conn, "SELECT VERSION()");
         if (PQresultStatus(res) != PGRES_TUPLES_OK || PQntuples(res) < 1 || PQnfields(res) < 1) {
             PQclear(res);
@@ -176,6 +178,7 @@ OCI_EXPORT sword OCIPing(OCISvcCtx *svchp, OCIError *errhp, ub4 mode) {
         OCIServer *server = nullptr;
         sword rc = getServerHandleFromService(&server, svchp, errhp);
         if (rc != OCI_SUCCESS) return rc;
+        PQextDrain(server->conn);
         PGresult *res = PQexec(server->conn, "select 1");
         const bool alive = PQresultStatus(res) == PGRES_TUPLES_OK;
         PQclear(res);
@@ -239,6 +242,7 @@ OCI_EXPORT sword OCIPasswordChange(OCISvcCtx *svchp, OCIError *errhp, const OraT
             AddErrorRecordMsg(errhp, OCI_ERROR, PQerrorMessage(server->conn));
             return OCI_ERROR;
         }
+        PQextDrain(server->conn);
         PGresult *res = PQexec(server->conn, command.c_str());
         if (res == nullptr) {
             AddErrorRecord(errhp, OCI_ERROR, kErrNoMemory);

@@ -16,6 +16,7 @@
 #include "diag/catalogue.h"
 #include "diag/entry.h"
 #include "env/env.h"
+#include "stmt/pqext/pqext.h"
 
 namespace {
 constexpr sb4 kErrInTransaction = 1453;
@@ -93,6 +94,7 @@ sword ConnectionTerminated(OCIError *errhp, PGconn *conn) {
 // completed as something else (a COMMIT or PREPARE TRANSACTION it turned
 // into a rollback) is error 1453: the caller's work did not survive.
 sword SendCommand(OCIError *errhp, PGconn *conn, const char *sql, const char *expectedTag) {
+    PQextDrain(conn);  // read-ahead in flight is kept before anything is sent
     NoticeCatcher notices(conn);
     PGresult *res = PQexec(conn, sql);
     sword rc = OCI_SUCCESS;
@@ -228,6 +230,7 @@ char *GetTransactionNameFromXID(const XID *xid) {
 
 void START_TRANSACTION(PGconn *conn) {
     if (conn == nullptr) return;
+    PQextDrain(conn);
     switch (PQtransactionStatus(conn)) {
     case PQTRANS_IDLE:
     case PQTRANS_UNKNOWN:
@@ -240,6 +243,7 @@ void START_TRANSACTION(PGconn *conn) {
 
 void COMMIT_TRANSACTION(PGconn *conn) {
     if (conn == nullptr) return;
+    PQextDrain(conn);
     switch (PQtransactionStatus(conn)) {
     case PQTRANS_ACTIVE:
     case PQTRANS_INTRANS:
@@ -253,6 +257,7 @@ void COMMIT_TRANSACTION(PGconn *conn) {
 void ROLLBACK_TRANSACTION(OCIServer *server) {
     if (HandleAs<OCIServer>(server, HANDLE_OCIServer) == nullptr || server->conn == nullptr) return;
     if (server->stmtLevelTx) return;
+    PQextDrain(server->conn);
     switch (PQtransactionStatus(server->conn)) {
     case PQTRANS_ACTIVE:
     case PQTRANS_INTRANS:

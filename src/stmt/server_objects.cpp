@@ -15,6 +15,7 @@
 #include "diag/errors.h"
 #include "diag/trace.h"
 #include "env/memory.h"
+#include "stmt/pqext/pqext.h"
 
 namespace {
 
@@ -56,6 +57,8 @@ sword DropObject(OCIServer *server, OCIError *errhp, ObjectKind kind, const char
     // Server objects do not outlive their connection.
     PGconn *conn = HandleAs<OCIServer>(server, HANDLE_OCIServer) != nullptr ? server->conn : nullptr;
     if (conn == nullptr || PQstatus(conn) != CONNECTION_OK) return OCI_SUCCESS;
+    PQextDrain(conn);  // read-ahead in flight is kept before anything is sent
+    if (kind == ObjectKind::Cursor) PQextFetchStop(conn, name);
     const PGTransactionStatusType tx = PQtransactionStatus(conn);
     if ((tx == PQTRANS_IDLE || tx == PQTRANS_INTRANS) && ObjectExists(conn, kind, name) == 0) {
         ocitrace(TRACE_CURSORS, "DropObject", "%s is already gone\n", name);

@@ -17,6 +17,14 @@ struct OCICursor {
     OCIServer *server;  // the connection the cursor lives on
     char *stmtName;     // prepared statement behind a portal; a REF CURSOR's name
     char *portalName;   // "portal_" or "cursor_" name while open
+    // Bookkeeping of the execute and fetch paths.
+    ub1 withHold;       // declared WITH HOLD: outlives its transaction
+    ub1 scrollable;     // declared SCROLL: MOVE may go backwards
+    ub1 readAhead;      // FETCHes in flight through the client layer
+    ub1 endSeen;        // the server has handed out its last row
+    ub4 batchRows;      // rows the next FETCH asks for
+    ub4 serverRow;      // rows the server cursor has moved past
+    unsigned long long txGeneration;  // transaction block it was declared in
 };
 
 enum CursorState : ub4 { CURSOR_CLOSED = 0, CURSOR_OPEN = 2, CURSOR_AT_END = 3 };

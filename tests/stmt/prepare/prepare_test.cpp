@@ -147,7 +147,10 @@ TEST_F(PrepareTest, StatementAttributes) {
     stmt->rowCount = 4;
     EXPECT_EQ(Attr<ub4>(OCI_ATTR_ROW_COUNT), 4u);
     stmt->cursor = static_cast<OCICursor *>(o2pCalloc(1, sizeof(OCICursor)));
-    *stmt->cursor = OCICursor{CURSOR_OPEN, 7, 6, -1, nullptr, nullptr, nullptr};
+    stmt->cursor->state = CURSOR_OPEN;
+    stmt->cursor->maxRow = 7;
+    stmt->cursor->position = 6;
+    stmt->cursor->lastRow = -1;
     EXPECT_EQ(Attr<ub4>(OCI_ATTR_ROW_COUNT), 7u);
     EXPECT_EQ(Attr<ub4>(OCI_ATTR_CURRENT_POSITION), 6u);
 
