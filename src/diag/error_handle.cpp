@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "diag/catalogue.h"
 #include "diag/errors.h"
@@ -162,6 +163,23 @@ sword AddPGErrorRecord(OCIError *errhp, sword severity, const PGresult *result) 
     if (primary == nullptr) primary = "";
     const sb4 errcode = MapSqlStateToOciError(sqlstate);
     const char *msg = errcode != 0 ? o2pGetErrorText(static_cast<ub4>(errcode)) : primary;
+    // A constraint's text names it as Oracle does, (SCHEMA.NAME), from the
+    // server's fields rather than showing its placeholders.
+    std::string named;
+    if (errcode == kErrUniqueConstraint) {
+        const char *fields[] = {PQresultErrorField(result, PG_DIAG_SCHEMA_NAME),
+                                PQresultErrorField(result, PG_DIAG_CONSTRAINT_NAME)};
+        named = msg;
+        size_t from = 0;
+        for (const char *field : fields) {
+            const size_t at = named.find("%s", from);
+            if (at == std::string::npos) break;
+            const std::string value = field != nullptr ? field : "";
+            named.replace(at, 2, value);
+            from = at + value.size();
+        }
+        msg = named.c_str();
+    }
     Finish(errhp, ERRINFO_SEVERITY | ERRINFO_ERRCODE | ERRINFO_MSG | ERRINFO_SQLSTATE | ERRINFO_PG_MSG,
            severity, errcode, msg, sqlstate, primary);
     return 0;

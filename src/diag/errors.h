@@ -24,6 +24,7 @@ struct errinfo {
 constexpr size_t kErrorMessageSize = 1024;
 
 // Error numbers raised all over the library.
+constexpr sb4 kErrUniqueConstraint = 1;  // its text names the constraint
 constexpr sb4 kErrNoMemory = 16506;
 constexpr sb4 kErrBadArgument = 21560;  // its text names the argument's position
 constexpr sb4 kErrConnectionTerminated = 25407;

@@ -306,6 +306,10 @@ void FailOnServer(OCIServer *server, OCIError *errhp, const PGresult *result) {
     // The server going away (an administrator's termination included)
     // leaves nothing to roll back.
     const bool terminated = sqlstate != nullptr && std::strncmp(sqlstate, "57P", 3) == 0;
+    // A failure the client library made up itself ("server closed the
+    // connection unexpectedly") may come before it marks the connection
+    // bad; reading from the socket settles which it is.
+    if (conn != nullptr && sqlstate == nullptr && PQstatus(conn) == CONNECTION_OK) PQconsumeInput(conn);
     if (conn != nullptr && (PQstatus(conn) != CONNECTION_OK || terminated)) {
         AddErrorRecord(errhp, OCI_ERROR, kErrConnectionTerminated);
         AddErrorRecordMsg(errhp, OCI_ERROR, PQerrorMessage(conn));

@@ -467,17 +467,41 @@ sword ConvertResult(OCIError *errhp, Oid oid, const char *value, ub4 valueLength
 
 }  // namespace
 
+namespace {
+// Fetching looks the same (type, code) pair up for every value of a column;
+// the last pairs a thread found in the fixed tables are kept here, so a
+// column costs its searches once, not once per row.
+struct ConverterCacheEntry {
+    Oid oid;
+    ub4 code;
+    ResultConverter converter;
+};
+constexpr size_t kConverterCacheSize = 32;
+thread_local ConverterCacheEntry t_converterCache[kConverterCacheSize];
+
+ConverterCacheEntry &CacheSlot(Oid oid, ub4 code) {
+    return t_converterCache[(oid * 31u + code) % kConverterCacheSize];
+}
+}  // namespace
+
 ResultConverter findPQToOCIConversion(Oid oid, ub4 code, PGconn *conn) {
+    ConverterCacheEntry &slot = CacheSlot(oid, code);
+    if (slot.converter != nullptr && slot.oid == oid && slot.code == code) return slot.converter;
+    const Oid asked = oid;
     if (oid == UNKNOWNOID)
         oid = TEXTOID;
     else if (oid == kRawOidAlias || oid == kRawOidAlias2)
         oid = RAWOID;
     if (FindServerType(oid) == nullptr) {
+        // Found through the server's catalogue: not kept, the answer is the
+        // connection's.
         if (conn == nullptr || !IsServerRawType(conn, oid)) return nullptr;
-        oid = RAWOID;
+        return IsValidOraDataType(code) ? FindResultConverter(RAWOID, code) : nullptr;
     }
     if (!IsValidOraDataType(code)) return nullptr;
-    return FindResultConverter(oid, code);
+    ResultConverter converter = FindResultConverter(oid, code);
+    if (converter != nullptr) slot = ConverterCacheEntry{asked, code, converter};
+    return converter;
 }
 
 sword PQ2OCIType(OCIError *errhp, Oid oid, const char *value, ub4 valueLength, ub1 format, ub4 code,

@@ -56,6 +56,18 @@ TEST_F(ServerErrorTest, MappedStateGivesTheCatalogueTextAndKeepsTheServerMessage
     EXPECT_EQ(state, "42P01");
 }
 
+// A unique violation names the constraint, never its text's placeholders.
+TEST_F(ServerErrorTest, UniqueViolationNamesSchemaAndConstraint) {
+    PQclear(PQexec(conn, "CREATE TEMP TABLE t_unique (a int CONSTRAINT t_unique_pk PRIMARY KEY)"));
+    PQclear(PQexec(conn, "INSERT INTO t_unique VALUES (1)"));
+    Fail("INSERT INTO t_unique VALUES (1)");
+    sb4 code = 0;
+    const std::string text = Text(1, &code);
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(text.rfind("VOSKARI-00001: unique constraint (pg_temp_", 0), 0u) << text;
+    EXPECT_NE(text.find(".t_unique_pk) violated"), std::string::npos) << text;
+}
+
 TEST_F(ServerErrorTest, StateWithoutAnOciNumberUsesTheServerMessage) {
     PQclear(PQexec(conn, "CREATE TEMP TABLE t_notnull (a int NOT NULL)"));
     Fail("INSERT INTO t_notnull VALUES (NULL)");
