@@ -25,7 +25,6 @@ constexpr sb4 kErrBufferInvalid = 16530;
 constexpr sb4 kErrCallback = 24343;
 constexpr sb4 kErrPiece = 24370;
 constexpr sb4 kErrInternal = 24330;
-constexpr sb4 kErrNoRoom = 3131;
 
 bool Succeeded(sword status) { return status == OCI_SUCCESS || status == OCI_SUCCESS_WITH_INFO; }
 
@@ -331,26 +330,12 @@ sword call_out_bind_callback(OCIError *errhp, OCIBind *bind, ub4 iteration, PGre
         if (alenp != nullptr) *alenp = 0;
         return status;
     }
-    size_t sent = 0;
-    for (;;) {
-        const ub4 capacity = alenp != nullptr && buf != nullptr ? *alenp : 0;
-        if (capacity == 0) {
-            AddErrorRecord(errhp, OCI_ERROR, kErrNoRoom);
-            return OCI_ERROR;
-        }
-        const size_t count = std::min<size_t>(produced - sent, capacity);
-        if (count > 0) std::memcpy(buf, staging.data() + sent, count);
-        *alenp = static_cast<ub4>(count);
-        sent += count;
-        if (sent >= produced) return status;
-        buf = nullptr;
-        alenp = nullptr;
+    return HandOutPieces(errhp, status, staging.data(), produced, buf, alenp, [&](void **nextBuf, ub4 **nextLen) {
         ind = nullptr;
         rcode = nullptr;
         piece = OCI_NEXT_PIECE;
-        if (b->ocbfp(b->octxp, b, iteration, 0, &buf, &alenp, &piece, &ind, &rcode) != OCI_CONTINUE)
-            return CallbackFailed(errhp);
-    }
+        return b->ocbfp(b->octxp, b, iteration, 0, nextBuf, nextLen, &piece, &ind, &rcode) == OCI_CONTINUE;
+    });
 }
 
 sword fill_bind_parameters(OCIStmt *stmt, OCIError *errhp, OCIBind *returnBind, List *paramBinds,

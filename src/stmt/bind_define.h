@@ -4,6 +4,10 @@
 #pragma once
 #include <libpq-fe.h>
 
+#include <cstring>
+
+#include "diag/errors.h"
+
 #include "stmt/stmt_handles.h"
 
 // Of two statuses of one call, the one the application must see: a failure
@@ -20,6 +24,37 @@ inline sword WorseStatus(sword a, sword b) {
         }
     };
     return rank(b) > rank(a) ? b : a;
+}
+
+// Hands a converted value (`produced` bytes of `staging`) to an output
+// callback's buffers piece by piece: the first piece goes to the buffer the
+// callback already gave (`buf`, room in *alenp), every further one to a
+// buffer `next` obtains from the callback with OCI_NEXT_PIECE. `next` gets the
+// piece variables to refill and returns false when the callback failed
+// (error 24343). A buffer without room is error 3131. Never writes more than
+// the room the callback declared.
+template <class Next>
+sword HandOutPieces(OCIError *errhp, sword status, const void *staging, size_t produced, void *buf,
+                    ub4 *alenp, Next next) {
+    size_t sent = 0;
+    for (;;) {
+        const ub4 capacity = alenp != nullptr && buf != nullptr ? *alenp : 0;
+        if (capacity == 0) {
+            AddErrorRecord(errhp, OCI_ERROR, 3131);
+            return OCI_ERROR;
+        }
+        const size_t count = produced - sent < capacity ? produced - sent : capacity;
+        if (count > 0) std::memcpy(buf, static_cast<const char *>(staging) + sent, count);
+        *alenp = static_cast<ub4>(count);
+        sent += count;
+        if (sent >= produced) return status;
+        buf = nullptr;
+        alenp = nullptr;
+        if (!next(&buf, &alenp)) {
+            AddErrorRecord(errhp, OCI_ERROR, 24343);
+            return OCI_ERROR;
+        }
+    }
 }
 
 // Piece class of an external type: 0 when its values may travel in pieces

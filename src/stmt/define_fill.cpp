@@ -18,7 +18,6 @@ namespace {
 constexpr sb4 kErrCallback = 24343;
 constexpr sb4 kErrPiece = 24370;
 constexpr sb4 kErrInternal = 24330;
-constexpr sb4 kErrNoRoom = 3131;
 constexpr sb4 kErrDefineNotAvailable = 24374;
 
 bool Succeeded(sword status) { return status == OCI_SUCCESS || status == OCI_SUCCESS_WITH_INFO; }
@@ -205,24 +204,10 @@ sword call_define_callback(OCIDefine *define, OCIError *errhp, PGresult *result,
         if (alenp != nullptr) *alenp = 0;
         return status;
     }
-    size_t sent = 0;
-    for (;;) {
-        const ub4 capacity = alenp != nullptr && buf != nullptr ? *alenp : 0;
-        if (capacity == 0) {
-            AddErrorRecord(errhp, OCI_ERROR, kErrNoRoom);
-            return OCI_ERROR;
-        }
-        const size_t count = std::min<size_t>(produced - sent, capacity);
-        if (count > 0) std::memcpy(buf, staging.data() + sent, count);
-        *alenp = static_cast<ub4>(count);
-        sent += count;
-        if (sent >= produced) return status;
-        buf = nullptr;
-        alenp = nullptr;
+    return HandOutPieces(errhp, status, staging.data(), produced, buf, alenp, [&](void **nextBuf, ub4 **nextLen) {
         ind = nullptr;
         rcode = nullptr;
         piece = OCI_NEXT_PIECE;
-        if (d->ocbfp(d->octxp, d, slot, &buf, &alenp, &piece, &ind, &rcode) != OCI_CONTINUE)
-            return CallbackFailed(errhp);
-    }
+        return d->ocbfp(d->octxp, d, slot, nextBuf, nextLen, &piece, &ind, &rcode) == OCI_CONTINUE;
+    });
 }
