@@ -411,6 +411,11 @@ sword OpenQuery(OCIServer *server, OCIStmt *stmt, OCIError *errhp, ub4 iters, ub
     const bool begin = !describeOnly && (!hold || commitMode == 0) && tx == PQTRANS_IDLE;
     const bool commitAfter = !describeOnly && hold && commitMode == 6 && tx == PQTRANS_INTRANS;
     const bool fetch = !describeOnly && !server->nonBlocking;
+    // A statement whose last result fit its first batch (a point select)
+    // runs as a plain prepared execution: the server plans no cursor and the
+    // rows arrive at once. A result that turns out larger is kept whole this
+    // once, and the next execution goes back to a cursor.
+    const bool direct = fetch && reuse && stmt->smallResult && !hold && !scroll && !commitAfter;
     ub4 count = iters;
     if (stmt->execMode == OCI_EXACT_FETCH) count = iters + 1;
     if (stmt->prefetchRows > count) count = stmt->prefetchRows;
@@ -446,13 +451,19 @@ sword OpenQuery(OCIServer *server, OCIStmt *stmt, OCIError *errhp, ub4 iters, ub
             if (sent && oldPortal != nullptr) sent = PQsendClosePortal(conn, oldPortal) == 1;
             ocitrace(TRACE_FETCH, "declareCursor", "stmtp(%p), svrhp(%p), conn(%p), stmt(%s)\n",
                      static_cast<void *>(stmt), static_cast<void *>(server), static_cast<void *>(conn), stmtName);
-            PQextSetCursorOptions(conn, (scroll ? PQEXT_CURSOR_SCROLL : 0) | (hold ? PQEXT_CURSOR_HOLD : 0));
-            sent = sent && PQsendBindPrepared(conn, portal, stmtName, static_cast<int>(stmt->paramCount),
-                                              params.values.data(), params.lengths.data(), params.formats.data(),
-                                              0) == 1;
-            if (sent && commitAfter)
-                sent = PQsendQueryParams(conn, "COMMIT", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
-            if (sent && fetch) sent = PQsendFetchPrepared(conn, portal, static_cast<int>(count)) == 1;
+            if (direct) {
+                sent = sent && PQsendQueryPrepared(conn, stmtName, static_cast<int>(stmt->paramCount),
+                                                   params.values.data(), params.lengths.data(),
+                                                   params.formats.data(), 0) == 1;
+            } else {
+                PQextSetCursorOptions(conn, (scroll ? PQEXT_CURSOR_SCROLL : 0) | (hold ? PQEXT_CURSOR_HOLD : 0));
+                sent = sent && PQsendBindPrepared(conn, portal, stmtName, static_cast<int>(stmt->paramCount),
+                                                  params.values.data(), params.lengths.data(),
+                                                  params.formats.data(), 0) == 1;
+                if (sent && commitAfter)
+                    sent = PQsendQueryParams(conn, "COMMIT", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
+                if (sent && fetch) sent = PQsendFetchPrepared(conn, portal, static_cast<int>(count)) == 1;
+            }
         }
         if (sent) sent = PQextPipelineSend(conn) == 1;
         if (sent) {
@@ -462,9 +473,13 @@ sword OpenQuery(OCIServer *server, OCIStmt *stmt, OCIError *errhp, ub4 iters, ub
             } else {
                 if (begin) ReadAnswer(conn, begun);
                 if (oldPortal != nullptr) ReadAnswer(conn, closed);
-                ReadAnswer(conn, declared);
-                if (commitAfter) ReadAnswer(conn, committed);
-                if (fetch) ReadAnswer(conn, fetched);
+                if (direct) {
+                    ReadAnswer(conn, fetched);
+                } else {
+                    ReadAnswer(conn, declared);
+                    if (commitAfter) ReadAnswer(conn, committed);
+                    if (fetch) ReadAnswer(conn, fetched);
+                }
             }
         }
         PQextPipelineEnd(conn);
@@ -500,7 +515,7 @@ sword OpenQuery(OCIServer *server, OCIStmt *stmt, OCIError *errhp, ub4 iters, ub
     const Answer *failed = nullptr;
     if (begin && !CommandOk(begun)) failed = &begun;
     else if (oldPortal != nullptr && !CommandOk(closed)) failed = &closed;
-    else if (!CommandOk(declared)) failed = &declared;
+    else if (!direct && !CommandOk(declared)) failed = &declared;
     else if (commitAfter && !CommandOk(committed)) failed = &committed;
     else if (fetch && (fetched.result == nullptr || PQresultStatus(fetched.result) != PGRES_TUPLES_OK))
         failed = &fetched;
@@ -511,9 +526,13 @@ sword OpenQuery(OCIServer *server, OCIStmt *stmt, OCIError *errhp, ub4 iters, ub
         return OCI_ERROR;
     }
 
-    ocitrace(TRACE_CURSORS, "startSelect", "opened portal %s\n", portal);
-    cursor->portalName = portal;
-    portal = nullptr;
+    if (direct) {
+        ocitrace(TRACE_CURSORS, "startSelect", "executed %s without a cursor\n", stmtName);
+    } else {
+        ocitrace(TRACE_CURSORS, "startSelect", "opened portal %s\n", portal);
+        cursor->portalName = portal;
+        portal = nullptr;
+    }
     cursor->state = CURSOR_OPEN;
     cursor->withHold = hold ? 1 : 0;
     cursor->scrollable = scroll ? 1 : 0;
@@ -525,8 +544,9 @@ sword OpenQuery(OCIServer *server, OCIStmt *stmt, OCIError *errhp, ub4 iters, ub
         const ub4 rows = static_cast<ub4>(PQntuples(stmt->result));
         stmt->prefetchCount = rows;
         cursor->serverRow = rows;
-        cursor->endSeen = rows < count ? 1 : 0;
+        cursor->endSeen = direct || rows < count ? 1 : 0;
         cursor->batchRows = count;
+        stmt->smallResult = rows < count ? 1 : 0;
         ocitrace(TRACE_RESULTS, "fetchResults", "stmtp(%p) ntuples(%d) nfields(%d)\n", static_cast<void *>(stmt),
                  PQntuples(stmt->result), PQnfields(stmt->result));
     }

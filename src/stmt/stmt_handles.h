@@ -89,6 +89,9 @@ struct OCIStmt : OCIHandle {
     ub4 prefetchCount;
     ub4 prefetchIndex;
     ub4 rowCount;          // rows affected by an execution that keeps no result
+    // The last execution's whole result came with its first batch: the next
+    // one runs the prepared statement directly instead of through a cursor.
+    ub1 smallResult;
     List *memCache;        // texts handed out by attribute calls
     // Server description of the prepared text (PQdescribePrepared), kept for
     // the parameter types the bind conversions declare.
