@@ -26,16 +26,6 @@ constexpr sb4 kErrCallback = 24343;
 constexpr sb4 kErrPiece = 24370;
 constexpr sb4 kErrInternal = 24330;
 
-bool Succeeded(sword status) { return status == OCI_SUCCESS || status == OCI_SUCCESS_WITH_INFO; }
-
-// Element `i` of an indicator, length or return-code array: consecutive
-// 2-byte elements, or `skip` bytes apart in an array of structures.
-template <class T> T *Element(T *base, ub4 i, ub4 skip, bool structArray) {
-    if (base == nullptr) return nullptr;
-    if (!structArray) return base + i;
-    return reinterpret_cast<T *>(reinterpret_cast<char *>(base) + static_cast<size_t>(i) * skip);
-}
-
 void *ValueElement(const OCIBind *b, ub4 i) {
     if (b->valuep == nullptr) return nullptr;
     // A cursor bind holds the statement handle itself, not an array.
@@ -62,11 +52,6 @@ sword ConvertIn(OCIBind *b, OCIError *errhp, const void *value, sb4 size, sb2 *i
     b->pgLength = static_cast<sb4>(length);
     b->pgFormat = format;
     return OCI_SUCCESS;
-}
-
-sword CallbackFailed(OCIError *errhp) {
-    AddErrorRecord(errhp, OCI_ERROR, kErrCallback);
-    return OCI_ERROR;
 }
 
 // A value from the input callback: whole, or for the piecewise types

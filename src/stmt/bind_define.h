@@ -26,6 +26,23 @@ inline sword WorseStatus(sword a, sword b) {
     return rank(b) > rank(a) ? b : a;
 }
 
+// A status that let the call go on.
+inline bool Succeeded(sword status) { return status == OCI_SUCCESS || status == OCI_SUCCESS_WITH_INFO; }
+
+// Element `i` of an indicator, length or return-code array: consecutive
+// 2-byte elements, or `skip` bytes apart in an array of structures.
+template <class T> T *Element(T *base, ub4 i, ub4 skip, bool structArray) {
+    if (base == nullptr) return nullptr;
+    if (!structArray) return base + i;
+    return reinterpret_cast<T *>(reinterpret_cast<char *>(base) + static_cast<size_t>(i) * skip);
+}
+
+// A user callback that did not return OCI_CONTINUE: error 24343.
+inline sword CallbackFailed(OCIError *errhp) {
+    AddErrorRecord(errhp, OCI_ERROR, 24343);
+    return OCI_ERROR;
+}
+
 // Hands a converted value (`produced` bytes of `staging`) to an output
 // callback's buffers piece by piece: the first piece goes to the buffer the
 // callback already gave (`buf`, room in *alenp), every further one to a

@@ -20,14 +20,6 @@ constexpr sb4 kErrPiece = 24370;
 constexpr sb4 kErrInternal = 24330;
 constexpr sb4 kErrDefineNotAvailable = 24374;
 
-bool Succeeded(sword status) { return status == OCI_SUCCESS || status == OCI_SUCCESS_WITH_INFO; }
-
-template <class T> T *Element(T *base, ub4 j, ub4 skip, bool structArray) {
-    if (base == nullptr) return nullptr;
-    if (!structArray) return base + j;
-    return reinterpret_cast<T *>(reinterpret_cast<char *>(base) + static_cast<size_t>(j) * skip);
-}
-
 void *ValueElement(const OCIDefine *d, ub4 j) {
     if (d->valuep == nullptr) return nullptr;
     const size_t stride = d->structArray ? d->pvskip : d->value_sz;
@@ -65,11 +57,6 @@ void TraceValue(int row, int column, const Cell &c) {
         ocitrace(TRACE_DEFINE, "filldefine", "row(%d) column(%d) value(%.*s)\n", row, column,
                  static_cast<int>(c.length), c.value);
     }
-}
-
-sword CallbackFailed(OCIError *errhp) {
-    AddErrorRecord(errhp, OCI_ERROR, kErrCallback);
-    return OCI_ERROR;
 }
 
 enum class FillKind { Main, Prefetch, Connection };

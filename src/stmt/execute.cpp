@@ -22,6 +22,7 @@
 #include "diag/errors.h"
 #include "diag/trace.h"
 #include "env/env.h"
+#include "stmt/bind_define.h"
 #include "stmt/execute.h"
 #include "stmt/executors.h"
 #include "stmt/placeholders.h"
@@ -33,7 +34,6 @@ namespace {
 
 constexpr sb4 kMinServerForArgModes = 80400;
 
-bool Succeeded(sword status) { return status == OCI_SUCCESS || status == OCI_SUCCESS_WITH_INFO; }
 
 // Data definition the server commits right after it ran.
 bool CommitsAtOnce(ub2 type) {

@@ -8,6 +8,7 @@
 
 #include "conn/conn_handles.h"
 #include "diag/errors.h"
+#include "stmt/bind_define.h"
 #include "stmt/execute.h"
 #include "stmt/stmt_handles.h"
 
@@ -21,8 +22,6 @@ inline sword WithNotices(OCIError *errhp, sword status) {
     return status == OCI_SUCCESS && TakeNotice(errhp) ? OCI_SUCCESS_WITH_INFO : status;
 }
 
-// True for OCI_SUCCESS and OCI_SUCCESS_WITH_INFO.
-inline bool Succeeded(sword status) { return status == OCI_SUCCESS || status == OCI_SUCCESS_WITH_INFO; }
 
 // Values, lengths and formats of one server call, in parameter order.
 struct ParamArrays {
