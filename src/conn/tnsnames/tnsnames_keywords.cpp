@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "conn/tnsnames/tnsnames_nodes.h"
+#include "env/keywords.h"
 #include "tnsnames_gram.hpp"
 
 // Strict ascending byte order: ScanKeywordLookup searches it by halves.
@@ -61,30 +62,4 @@ const ScanKeyword ScanKeywords[] = {
 };
 const int NumScanKeywords = static_cast<int>(sizeof ScanKeywords / sizeof ScanKeywords[0]);
 
-const ScanKeyword *ScanKeywordLookup(const char *word) {
-    // No keyword is anywhere near this long; longer words are never keywords.
-    constexpr size_t kMaxKeywordLength = 63;
-    if (word == nullptr) return nullptr;
-    size_t len = std::strlen(word);
-    if (len > kMaxKeywordLength) return nullptr;
-    char lower[kMaxKeywordLength + 1];
-    for (size_t i = 0; i < len; ++i) {
-        char c = word[i];
-        lower[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    }
-    lower[len] = '\0';
-
-    int low = 0;
-    int high = NumScanKeywords - 1;
-    while (low <= high) {
-        int mid = low + (high - low) / 2;
-        int cmp = std::strcmp(ScanKeywords[mid].name, lower);
-        if (cmp == 0) return &ScanKeywords[mid];
-        if (cmp < 0) {
-            low = mid + 1;
-        } else {
-            high = mid - 1;
-        }
-    }
-    return nullptr;
-}
+const ScanKeyword *ScanKeywordLookup(const char *word) { return LookupKeyword(ScanKeywords, NumScanKeywords, word); }
