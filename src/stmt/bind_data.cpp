@@ -211,6 +211,26 @@ void release_binds_pgdata(List *binds) {
     }
 }
 
+namespace {
+// A bind every parameter of which is an OUT argument only receives: its
+// buffer holds no value yet (an uninitialised date would fail to convert),
+// so it travels as NULL.
+bool ReceivesOnly(const OCIStmt *stmt, const OCIBind *b) {
+    if (!stmt->callable || !stmt->modesKnown || stmt->paramModes == nullptr) return false;
+    bool seen = false;
+    ub4 k = 0;
+    foreach_cell(cell, stmt->paramBinds) {
+        if (k >= stmt->paramCount) break;
+        if (cell->ptr == b) {
+            if (stmt->paramModes[k] != 2) return false;
+            seen = true;
+        }
+        ++k;
+    }
+    return seen;
+}
+}  // namespace
+
 sword GetOCIBindData(OCIStmt *stmt, OCIError *errhp, ub4 iteration) {
     if (HandleAs<OCIStmt>(stmt, HANDLE_OCIStmt) == nullptr || HandleAs<OCIError>(errhp, HANDLE_OCIError) == nullptr)
         return OCI_INVALID_HANDLE;
@@ -224,6 +244,7 @@ sword GetOCIBindData(OCIStmt *stmt, OCIError *errhp, ub4 iteration) {
         b->pgLength = 0;
         b->pgFormat = 0;
         ocitrace(TRACE_BIND_DATA, "GetOCIBindData", "processing parameter %s\n", b->name != nullptr ? b->name : "");
+        if (ReceivesOnly(stmt, b)) continue;
         status = b->dynamic ? GatherFromCallback(b, errhp, iteration) : GatherFromBuffer(b, errhp, iteration);
         if (!Succeeded(status)) {
             // Nothing half-gathered may reach the server.

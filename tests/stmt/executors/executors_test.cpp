@@ -244,6 +244,19 @@ TEST_F(Executors, CallableBlocksFillTheirBinds) {
     EXPECT_EQ(r, 42);
     EXPECT_EQ(b, 42);
     EXPECT_EQ(a, 41);
+    // An OUT-only buffer is not read: garbage in a number buffer (a length
+    // byte beyond its size) does not fail the call, the value comes back.
+    Committed("create or replace procedure exec_num(out n numeric) language plpgsql as "
+              "$$ begin n := 12.5; end $$");
+    OCINumber number;
+    std::memset(&number, 0xFF, sizeof number);
+    Prepare("BEGIN exec_num(:n); END;");
+    Bind(":n", &number, sizeof number, SQLT_VNU);
+    ASSERT_EQ(Execute(1), OCI_SUCCESS) << Message();
+    EXPECT_EQ(number.OCINumberPart[0], 3);     // exponent byte and two digit bytes
+    EXPECT_EQ(number.OCINumberPart[1], 0xC1);  // positive, 100^0
+    EXPECT_EQ(number.OCINumberPart[2], 13);    // 12
+    EXPECT_EQ(number.OCINumberPart[3], 51);    // .50
 
     sb4 factors[2] = {2, 3}, scaled[2] = {10, 20};
     Prepare("BEGIN exec_scale(:a, :b); END;");
