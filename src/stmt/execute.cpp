@@ -246,7 +246,16 @@ sword Execute(OCISvcCtx *svchp, OCIStmt *stmt, OCIError *errhp, ub4 iters, ub4 r
         AddErrorRecord(errhp, OCI_ERROR, kErrConnectionTerminated);
         return OCI_ERROR;
     }
-    if (stmt->asyncBulkPending) return ExecuteAsyncBulkInsertUpdateStmt(server, stmt, errhp, iters, rowoff);
+    if (stmt->asyncBulkPending) {
+        const sword outcome = ExecuteAsyncBulkInsertUpdateStmt(server, stmt, errhp, iters, rowoff);
+        // The outcome of a non-blocking bulk arrives in a later call: the
+        // commit the starting call asked for is made once it is known.
+        if (Succeeded(outcome) && !stmt->asyncBulkPending && ((stmt->execMode | mode) & OCI_COMMIT_ON_SUCCESS)) {
+            Settle(server->conn);
+            COMMIT_TRANSACTION(server->conn);
+        }
+        return outcome;
+    }
     if (stmt->asyncSelect && !(mode & OCI_DESCRIBE_ONLY))
         return continueAsyncSelect(server, stmt, errhp, iters, rowoff);
     PGconn *conn = server->conn;

@@ -303,6 +303,12 @@ TEST_F(Executors, NonBlockingExecutionsReportOnlyWhatTheyRead) {
     EXPECT_EQ(ExecuteToEnd(200), OCI_SUCCESS) << Message();
     EXPECT_EQ(RowCount(), 200u);
     EXPECT_TRUE(AsyncIdle());
+    // Commit on success waits for the outcome, then commits.
+    for (int i = 0; i < 200; ++i) ids[i] = 1000 + i;
+    ASSERT_EQ(OCIStmtExecute(svc, stmt, err, 200, 0, nullptr, nullptr, OCI_COMMIT_ON_SUCCESS), OCI_STILL_EXECUTING);
+    EXPECT_EQ(ExecuteToEnd(200), OCI_SUCCESS) << Message();
+    EXPECT_EQ(Committed("select count(*) from exec_t where id >= 1000"), "200");
+    for (int i = 0; i < 200; ++i) ids[i] = i;
     // One row takes the same road: its failure is known once read.
     ids[5] = 7;
     ASSERT_EQ(Execute(6, 5), OCI_STILL_EXECUTING);
