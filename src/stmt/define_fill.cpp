@@ -156,7 +156,9 @@ sword call_define_callback(OCIDefine *define, OCIError *errhp, PGresult *result,
     ub1 piece = OCI_FIRST_PIECE;
     void *ind = nullptr;
     ub2 *rcode = nullptr;
-    if (d->ocbfp(d->octxp, d, slot, &buf, &alenp, &piece, &ind, &rcode) != OCI_CONTINUE) return CallbackFailed(errhp);
+    const ub4 iteration = slot + d->slotBase;
+    if (d->ocbfp(d->octxp, d, iteration, &buf, &alenp, &piece, &ind, &rcode) != OCI_CONTINUE)
+        return CallbackFailed(errhp);
     const Cell c = ReadCell(result, row, column);
 
     if (getOraclePieceInfo(d->dty) == 1) {
@@ -195,6 +197,6 @@ sword call_define_callback(OCIDefine *define, OCIError *errhp, PGresult *result,
         ind = nullptr;
         rcode = nullptr;
         piece = OCI_NEXT_PIECE;
-        return d->ocbfp(d->octxp, d, slot, nextBuf, nextLen, &piece, &ind, &rcode) == OCI_CONTINUE;
+        return d->ocbfp(d->octxp, d, iteration, nextBuf, nextLen, &piece, &ind, &rcode) == OCI_CONTINUE;
     });
 }

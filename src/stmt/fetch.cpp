@@ -50,6 +50,7 @@ public:
             auto *d = static_cast<OCIDefine *>(cell->ptr);
             if (d == nullptr) continue;
             saved_.push_back({d, d->valuep, d->indp, d->rlenp, d->rcodep});
+            d->slotBase = k;
             const bool sa = d->structArray != 0;
             if (d->valuep != nullptr)
                 d->valuep = static_cast<char *>(d->valuep) + static_cast<size_t>(k) * (sa ? d->pvskip : d->value_sz);
@@ -64,6 +65,7 @@ public:
             s.define->indp = s.indp;
             s.define->rlenp = s.rlenp;
             s.define->rcodep = s.rcodep;
+            s.define->slotBase = 0;
         }
     }
     ShiftedDefines(const ShiftedDefines &) = delete;

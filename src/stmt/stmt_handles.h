@@ -143,6 +143,9 @@ struct OCIDefine : OCIHandle {
     ub4 indskip;
     ub4 rlskip;
     ub4 rcskip;
+    // Slots of the current fetch already filled from an earlier batch: a
+    // dynamic define's callback numbers its iterations from the fetch's start.
+    ub4 slotBase;
 };
 
 OCIStmt *Alloc_OCIStmt();

@@ -336,6 +336,47 @@ TEST_F(ExecuteTest, DescribeOnlyAndRefCursor) {
 }
 
 // Server notices become OCI_SUCCESS_WITH_INFO with the notice's record.
+// A dynamic define numbers its callbacks by slot of the whole fetch, also
+// when the rows of one array fetch come from two batches.
+struct DynamicRows {
+    std::vector<std::pair<ub4, int>> seen;
+    int value = 0;
+    ub4 length = sizeof(int);
+    sb2 indicator = 0;
+    ub2 code = 0;
+};
+sb4 TakeRow(void *ctx, OCIDefine *, ub4 iter, void **bufp, ub4 **alenp, ub1 *piecep, void **indp, ub2 **rcodep) {
+    auto *rows = static_cast<DynamicRows *>(ctx);
+    if (!rows->seen.empty()) rows->seen.back().second = rows->value;
+    rows->seen.emplace_back(iter, 0);
+    *bufp = &rows->value;
+    rows->length = sizeof(int);
+    *alenp = &rows->length;
+    *piecep = OCI_ONE_PIECE;
+    *indp = &rows->indicator;
+    *rcodep = &rows->code;
+    return OCI_CONTINUE;
+}
+
+TEST_F(ExecuteTest, DynamicDefineCountsSlotsAcrossBatches) {
+    OCIStmt *s = NewStmt("select g from generate_series(1, 300) g");
+    OCIDefine *d = nullptr;
+    ASSERT_EQ(OCIDefineByPos(s, &d, err, 1, nullptr, sizeof(int), SQLT_INT, nullptr, nullptr, nullptr,
+                             OCI_DYNAMIC_FETCH),
+              OCI_SUCCESS);
+    DynamicRows rows;
+    ASSERT_EQ(OCIDefineDynamic(d, err, &rows, TakeRow), OCI_SUCCESS);
+    ASSERT_EQ(Execute(s, 0), OCI_SUCCESS) << Error();
+    ASSERT_EQ(OCIStmtFetch2(s, err, 200, OCI_FETCH_NEXT, 0, OCI_DEFAULT), OCI_SUCCESS) << Error();
+    rows.seen.back().second = rows.value;
+    ASSERT_EQ(rows.seen.size(), 200u);
+    for (ub4 i = 0; i < 200; ++i) {
+        EXPECT_EQ(rows.seen[i].first, i);
+        EXPECT_EQ(rows.seen[i].second, static_cast<int>(i) + 1);
+    }
+    OCIHandleFree(s, OCI_HTYPE_STMT);
+}
+
 // Strings bound into date, timestamp and numeric places convert on the
 // server, as OCI applications expect; ":p IS NULL" still prepares.
 TEST_F(ExecuteTest, TextBindsTakeTheTypeOfTheirPlace) {
