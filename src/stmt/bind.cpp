@@ -213,6 +213,30 @@ bool NegativeSize(OCIError *errhp, sb4 value_sz, const char *position) {
     return true;
 }
 
+// The bind a call names: in soft mode the handle given (only its buffers
+// change), otherwise the statement's bind of `name`, made when missing, with
+// everything the call passed recorded. Null with *status on failure.
+OCIBind *TakeBind(OCIStmt *stmt, OCIError *err, OCIBind **bindpp, const char *name, size_t length, ub4 position,
+                  void *valuep, sb4 value_sz, ub2 dty, void *indp, ub2 *alenp, ub2 *rcodep, ub4 maxarr_len,
+                  ub4 *curelep, ub4 mode, sword *status) {
+    if (mode == OCI_BIND_SOFT) {
+        OCIBind *bind = SoftBindTarget(stmt, bindpp, dty, value_sz);
+        if (bind == nullptr) {
+            *status = OCI_ERROR;
+            return nullptr;
+        }
+        bind->dynamic = 0;
+        SetBuffers(bind, valuep, indp, alenp, rcodep, maxarr_len, curelep);
+        return bind;
+    }
+    OCIBind *bind = FindBindNamed(stmt, name, length);
+    if (bind == nullptr) bind = NewBind(stmt, err, name, length, status);
+    if (bind == nullptr) return nullptr;
+    *bindpp = bind;
+    RecordBind(stmt, bind, position, valuep, value_sz, dty, indp, alenp, rcodep, maxarr_len, curelep, mode);
+    return bind;
+}
+
 }  // namespace
 
 OCIBind *find_placeholder_bind_handle(OCIStmt *stmt, const char *name, ub4 length) {
@@ -248,24 +272,10 @@ OCI_EXPORT sword OCIBindByName(OCIStmt *stmtp, OCIBind **bindpp, OCIError *errhp
             AddErrorRecord(err, OCI_ERROR, kErrCannotBind);
             return OCI_ERROR;
         }
-        OCIBind *bind;
-        if (mode == OCI_BIND_SOFT) {
-            bind = SoftBindTarget(stmt, bindpp, dty, value_sz);
-            if (bind == nullptr) return OCI_ERROR;
-            bind->dynamic = 0;
-            SetBuffers(bind, valuep, indp, alenp, rcodep, maxarr_len, curelep);
-        } else {
-            bind = FindBindNamed(stmt, name, length);
-            if (bind == nullptr) {
-                sword status;
-                bind = NewBind(stmt, err, name, length, &status);
-                if (bind == nullptr) return status;
-            }
-            *bindpp = bind;
-            bind->nameLength = static_cast<ub4>(length);
-            RecordBind(stmt, bind, DescribedPosition(stmt, name, length), valuep, value_sz, dty, indp, alenp,
-                       rcodep, maxarr_len, curelep, mode);
-        }
+        sword status = OCI_SUCCESS;
+        OCIBind *bind = TakeBind(stmt, err, bindpp, name, length, DescribedPosition(stmt, name, length), valuep,
+                                 value_sz, dty, indp, alenp, rcodep, maxarr_len, curelep, mode, &status);
+        if (bind == nullptr) return status;
         bind->direction = 3;
         if (stmt->callable && stmt->isFunction && stmt->returnName != nullptr &&
             std::strlen(stmt->returnName) == length && SameIgnoringCase(stmt->returnName, name, length))
@@ -293,23 +303,10 @@ OCI_EXPORT sword OCIBindByPos(OCIStmt *stmtp, OCIBind **bindpp, OCIError *errhp,
         }
         const char *name = stmt->sqlText + colon;
         const size_t length = NameLength(stmt->sqlText, stmt->sqlLength, static_cast<size_t>(colon));
-        OCIBind *bind;
-        if (mode == OCI_BIND_SOFT) {
-            bind = SoftBindTarget(stmt, bindpp, dty, value_sz);
-            if (bind == nullptr) return OCI_ERROR;
-            bind->dynamic = 0;
-            SetBuffers(bind, valuep, indp, alenp, rcodep, maxarr_len, curelep);
-        } else {
-            bind = FindBindNamed(stmt, name, length);
-            if (bind == nullptr) {
-                sword status;
-                bind = NewBind(stmt, err, name, length, &status);
-                if (bind == nullptr) return status;
-            }
-            *bindpp = bind;
-            RecordBind(stmt, bind, position, valuep, value_sz, dty, indp, alenp, rcodep, maxarr_len, curelep,
-                       mode);
-        }
+        sword status = OCI_SUCCESS;
+        OCIBind *bind = TakeBind(stmt, err, bindpp, name, length, position, valuep, value_sz, dty, indp, alenp,
+                                 rcodep, maxarr_len, curelep, mode, &status);
+        if (bind == nullptr) return status;
         bind->position = position;
         bind->direction = 3;
         // Here the function result's placeholder is compared as written.

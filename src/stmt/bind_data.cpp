@@ -128,27 +128,6 @@ sword GatherFromBuffer(OCIBind *b, OCIError *errhp, ub4 i) {
     return status;
 }
 
-// One cell of a result; a cell the result does not have reads as NULL.
-struct Cell {
-    Oid type = 0;
-    const char *value = "";
-    ub4 length = 0;
-    ub1 format = 0;
-    bool isNull = true;
-};
-
-Cell ReadCell(const PGresult *result, int row, int column) {
-    Cell c;
-    if (result == nullptr || row < 0 || column < 0 || column >= PQnfields(result)) return c;
-    c.type = PQftype(result, column);
-    c.format = static_cast<ub1>(PQfformat(result, column));
-    if (row >= PQntuples(result) || PQgetisnull(result, row, column)) return c;
-    c.value = PQgetvalue(result, row, column);
-    c.length = static_cast<ub4>(PQgetlength(result, row, column));
-    c.isNull = false;
-    return c;
-}
-
 // A returned value into element i of the bind's own buffers.
 sword ConvertOut(OCIStmt *stmt, OCIError *errhp, OCIBind *b, ub4 i, const Cell &c) {
     const bool sa = b->structArray != 0;
@@ -320,23 +299,7 @@ sword call_out_bind_callback(OCIError *errhp, OCIBind *bind, ub4 iteration, PGre
     // Piecewise types: the whole value is converted first, then handed out
     // in as many pieces as the callback's buffers take.
     const ub4 size = getOracleDataTypeSize(b->dty, c.length, Utf16(errhp));
-    std::vector<char> staging;
-    try {
-        staging.resize(std::max<ub4>(size, 1));
-    } catch (const std::bad_alloc &) {
-        AddErrorRecord(errhp, OCI_ERROR, kErrInternal);
-        return OCI_ERROR;
-    }
-    ub4 produced = size;
-    const sword status = PQ2OCIType(errhp, c.type, c.value, c.length, c.format, b->dty, staging.data(), &produced,
-                                    static_cast<sb2 *>(ind), rcode, c.isNull);
-    if (!Succeeded(status)) return status;
-    // A NULL has been told through the indicator; there is nothing to hand out.
-    if (c.isNull) {
-        if (alenp != nullptr) *alenp = 0;
-        return status;
-    }
-    return HandOutPieces(errhp, status, staging.data(), produced, buf, alenp, [&](void **nextBuf, ub4 **nextLen) {
+    return DeliverPiecewise(errhp, c, b->dty, size, ind, rcode, nullptr, buf, alenp, [&](void **nextBuf, ub4 **nextLen) {
         ind = nullptr;
         rcode = nullptr;
         piece = OCI_NEXT_PIECE;

@@ -5,8 +5,11 @@
 #include <libpq-fe.h>
 
 #include <cstring>
+#include <new>
+#include <vector>
 
 #include "diag/errors.h"
+#include "types/conversion_tables.h"
 
 #include "stmt/stmt_handles.h"
 
@@ -37,22 +40,58 @@ template <class T> T *Element(T *base, ub4 i, ub4 skip, bool structArray) {
     return reinterpret_cast<T *>(reinterpret_cast<char *>(base) + static_cast<size_t>(i) * skip);
 }
 
+// One cell of a result; a cell the result does not have reads as NULL.
+struct Cell {
+    Oid type = 0;
+    const char *value = "";
+    ub4 length = 0;
+    ub1 format = 0;
+    bool isNull = true;
+};
+
+inline Cell ReadCell(const PGresult *result, int row, int column) {
+    Cell c;
+    if (result == nullptr || row < 0 || column < 0 || column >= PQnfields(result)) return c;
+    c.type = PQftype(result, column);
+    c.format = static_cast<ub1>(PQfformat(result, column));
+    if (row >= PQntuples(result) || PQgetisnull(result, row, column)) return c;
+    c.value = PQgetvalue(result, row, column);
+    c.length = static_cast<ub4>(PQgetlength(result, row, column));
+    c.isNull = false;
+    return c;
+}
+
 // A user callback that did not return OCI_CONTINUE: error 24343.
 inline sword CallbackFailed(OCIError *errhp) {
     AddErrorRecord(errhp, OCI_ERROR, 24343);
     return OCI_ERROR;
 }
 
-// Hands a converted value (`produced` bytes of `staging`) to an output
-// callback's buffers piece by piece: the first piece goes to the buffer the
-// callback already gave (`buf`, room in *alenp), every further one to a
-// buffer `next` obtains from the callback with OCI_NEXT_PIECE. `next` gets the
-// piece variables to refill and returns false when the callback failed
-// (error 24343). A buffer without room is error 3131. Never writes more than
-// the room the callback declared.
+// Converts a cell for an output callback and hands it out piece by piece:
+// the whole value goes into a staging buffer of `size` bytes, the first
+// piece to the buffer the callback already gave (`buf`, room in *alenp),
+// every further one to a buffer `next` obtains from the callback with
+// OCI_NEXT_PIECE; `next` returns false when the callback failed (error
+// 24343). A buffer without room is error 3131. A NULL is told through the
+// indicator only. Never writes more than the room the callback declared.
 template <class Next>
-sword HandOutPieces(OCIError *errhp, sword status, const void *staging, size_t produced, void *buf,
-                    ub4 *alenp, Next next) {
+sword DeliverPiecewise(OCIError *errhp, const Cell &c, ub2 dty, ub4 size, void *ind, ub2 *rcode, PGconn *conn,
+                       void *buf, ub4 *alenp, Next next) {
+    std::vector<char> staging;
+    try {
+        staging.resize(size > 0 ? size : 1);
+    } catch (const std::bad_alloc &) {
+        AddErrorRecord(errhp, OCI_ERROR, 24330);
+        return OCI_ERROR;
+    }
+    ub4 produced = size;
+    const sword status = PQ2OCIType_2(errhp, c.type, c.value, c.length, c.format, dty, staging.data(), &produced,
+                                      static_cast<sb2 *>(ind), rcode, c.isNull, conn);
+    if (!Succeeded(status)) return status;
+    if (c.isNull) {
+        if (alenp != nullptr) *alenp = 0;
+        return status;
+    }
     size_t sent = 0;
     for (;;) {
         const ub4 capacity = alenp != nullptr && buf != nullptr ? *alenp : 0;
@@ -61,16 +100,13 @@ sword HandOutPieces(OCIError *errhp, sword status, const void *staging, size_t p
             return OCI_ERROR;
         }
         const size_t count = produced - sent < capacity ? produced - sent : capacity;
-        if (count > 0) std::memcpy(buf, static_cast<const char *>(staging) + sent, count);
+        if (count > 0) std::memcpy(buf, staging.data() + sent, count);
         *alenp = static_cast<ub4>(count);
         sent += count;
         if (sent >= produced) return status;
         buf = nullptr;
         alenp = nullptr;
-        if (!next(&buf, &alenp)) {
-            AddErrorRecord(errhp, OCI_ERROR, 24343);
-            return OCI_ERROR;
-        }
+        if (!next(&buf, &alenp)) return CallbackFailed(errhp);
     }
 }
 

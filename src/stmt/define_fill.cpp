@@ -26,26 +26,6 @@ void *ValueElement(const OCIDefine *d, ub4 j) {
     return static_cast<char *>(d->valuep) + static_cast<size_t>(j) * stride;
 }
 
-struct Cell {
-    Oid type = 0;
-    const char *value = "";
-    ub4 length = 0;
-    ub1 format = 0;
-    bool isNull = true;
-};
-
-Cell ReadCell(const PGresult *result, int row, int column) {
-    Cell c;
-    if (result == nullptr || row < 0 || column < 0 || column >= PQnfields(result)) return c;
-    c.type = PQftype(result, column);
-    c.format = static_cast<ub1>(PQfformat(result, column));
-    if (row >= PQntuples(result) || PQgetisnull(result, row, column)) return c;
-    c.value = PQgetvalue(result, row, column);
-    c.length = static_cast<ub4>(PQgetlength(result, row, column));
-    c.isNull = false;
-    return c;
-}
-
 void TraceValue(int row, int column, const Cell &c) {
     if (!ocitracing(TRACE_DEFINE)) return;
     if (c.isNull) {
@@ -176,27 +156,13 @@ sword call_define_callback(OCIDefine *define, OCIError *errhp, PGresult *result,
     // then handed out in as many pieces as the callback's buffers take.
     const OCIEnv *env = EnvOfHandle(errhp);
     const ub4 size = getOracleDataTypeSize(d->dty, c.length, env != nullptr && env->utf16);
-    std::vector<char> staging;
-    try {
-        staging.resize(std::max<ub4>(size, 1));
-    } catch (const std::bad_alloc &) {
-        AddErrorRecord(errhp, OCI_ERROR, kErrInternal);
-        return OCI_ERROR;
-    }
     TraceValue(row, column, c);
-    ub4 produced = size;
-    const sword status = PQ2OCIType_2(errhp, c.type, c.value, c.length, c.format, d->dty, staging.data(), &produced,
-                                      static_cast<sb2 *>(ind), rcode, c.isNull, connection);
-    if (!Succeeded(status)) return status;
-    // A NULL has been told through the indicator; there is nothing to hand out.
-    if (c.isNull) {
-        if (alenp != nullptr) *alenp = 0;
-        return status;
-    }
-    return HandOutPieces(errhp, status, staging.data(), produced, buf, alenp, [&](void **nextBuf, ub4 **nextLen) {
-        ind = nullptr;
-        rcode = nullptr;
-        piece = OCI_NEXT_PIECE;
-        return d->ocbfp(d->octxp, d, iteration, nextBuf, nextLen, &piece, &ind, &rcode) == OCI_CONTINUE;
-    });
+    return DeliverPiecewise(errhp, c, d->dty, size, ind, rcode, connection, buf, alenp,
+                            [&](void **nextBuf, ub4 **nextLen) {
+                                ind = nullptr;
+                                rcode = nullptr;
+                                piece = OCI_NEXT_PIECE;
+                                return d->ocbfp(d->octxp, d, iteration, nextBuf, nextLen, &piece, &ind, &rcode) ==
+                                       OCI_CONTINUE;
+                            });
 }

@@ -216,17 +216,7 @@ sword FirstRows(OCIServer *server, OCIStmt *stmt, OCIError *errhp, ub4 iters, ub
     sword status = DeliverRows(stmt, errhp, iters);
     if (status == OCI_ERROR || status == OCI_INVALID_HANDLE) return status;
     stmt->executed = 1;
-    if (stmt->execMode == OCI_EXACT_FETCH) {
-        const ub4 held = stmt->result != nullptr ? static_cast<ub4>(PQntuples(stmt->result)) : 0;
-        if (held > stmt->currentRow) {
-            AddErrorRecord(errhp, OCI_ERROR, kErrExactFetch);
-            PQclear(stmt->result);
-            stmt->result = nullptr;
-            stmt->currentRow = 0;
-            return OCI_ERROR;
-        }
-    }
-    return status;
+    return CheckExactFetch(stmt, errhp, status);
 }
 
 sword Execute(OCISvcCtx *svchp, OCIStmt *stmt, OCIError *errhp, ub4 iters, ub4 rowoff, ub4 mode) {
@@ -393,4 +383,15 @@ OCI_EXPORT sword OCIStmtExecute(OCISvcCtx *svchp, OCIStmt *stmtp, OCIError *errh
     return RunEntry({"OCIStmtExecute", OCI_FNCODE_STMTEXECUTE}, env, errhp, [&]() -> sword {
         return Execute(svchp, stmtp, errhp, iters, rowoff, mode);
     }, OCI_ARGS(svchp, stmtp, errhp, iters, rowoff, snap_in, snap_out, mode));
+}
+
+sword CheckExactFetch(OCIStmt *stmt, OCIError *errhp, sword status) {
+    if (stmt->execMode != OCI_EXACT_FETCH || !Succeeded(status)) return status;
+    const ub4 held = stmt->result != nullptr ? static_cast<ub4>(PQntuples(stmt->result)) : 0;
+    if (held <= stmt->currentRow) return status;
+    AddErrorRecord(errhp, OCI_ERROR, kErrExactFetch);
+    PQclear(stmt->result);
+    stmt->result = nullptr;
+    stmt->currentRow = 0;
+    return OCI_ERROR;
 }

@@ -81,6 +81,11 @@ sword OpenQuery(OCIServer *server, OCIStmt *stmt, OCIError *errhp, ub4 iters, ub
 // OCI_NO_DATA when fewer rows than asked were delivered.
 sword DeliverRows(OCIStmt *stmt, OCIError *errhp, ub4 nrows);
 
+// After the first rows of an OCI_EXACT_FETCH execution: rows left in the
+// held batch mean the query returned more than asked, error 1422 (the batch
+// is dropped). `status` is what delivering the rows returned.
+sword CheckExactFetch(OCIStmt *stmt, OCIError *errhp, sword status);
+
 // The class dispatcher, after preparation.
 sword ExecuteOCIStmt(OCIServer *server, OCIStmt *stmt, OCIError *errhp, ub4 iters, ub4 rowoff);
 

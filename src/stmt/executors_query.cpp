@@ -126,16 +126,7 @@ sword Deliver(OCIServer *server, OCIStmt *stmt, OCIError *errhp, ub4 iters) {
     stmt->prefetchCount = rows;
     cursor->serverRow += rows;
     cursor->endSeen = rows < cursor->batchRows ? 1 : 0;
-    const sword status = DeliverRows(stmt, errhp, iters);
-    if (stmt->execMode == OCI_EXACT_FETCH && (status == OCI_SUCCESS || status == OCI_SUCCESS_WITH_INFO) &&
-        rows > stmt->currentRow) {
-        AddErrorRecord(errhp, OCI_ERROR, kErrExactFetch);
-        PQclear(stmt->result);
-        stmt->result = nullptr;
-        stmt->currentRow = 0;
-        return OCI_ERROR;
-    }
-    return status;
+    return CheckExactFetch(stmt, errhp, DeliverRows(stmt, errhp, iters));
 }
 
 }  // namespace

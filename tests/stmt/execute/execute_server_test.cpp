@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "support/server_test_support.h"
+#include "support/oci_session_fixture.h"
 
 namespace {
 
@@ -21,27 +21,18 @@ constexpr ub4 kHoldModeAttr = 5001;
 
 const OraText *Text(const char *s) { return reinterpret_cast<const OraText *>(s); }
 
-class ExecuteTest : public ::testing::Test {
+class ExecuteTest : public oci_test::OciSessionTest {
 protected:
     void SetUp() override {
-        ASSERT_EQ(OCIEnvCreate(&env, OCI_DEFAULT, nullptr, nullptr, nullptr, nullptr, 0, nullptr), OCI_SUCCESS);
-        for (auto [h, type] : {std::pair<void **, ub4>{reinterpret_cast<void **>(&err), OCI_HTYPE_ERROR},
-                               {reinterpret_cast<void **>(&server), OCI_HTYPE_SERVER},
-                               {reinterpret_cast<void **>(&svc), OCI_HTYPE_SVCCTX},
-                               {reinterpret_cast<void **>(&session), OCI_HTYPE_SESSION}})
-            ASSERT_EQ(OCIHandleAlloc(env, h, type, 0, nullptr), OCI_SUCCESS);
+        OciSessionTest::SetUp();
+        if (HasFatalFailure()) return;
         const std::string uri = ClusterUri();
-        ASSERT_EQ(OCIServerAttach(server, err, Text(uri.c_str()), static_cast<sb4>(uri.size()), OCI_DEFAULT),
-                  OCI_SUCCESS);
-        OCIAttrSet(svc, OCI_HTYPE_SVCCTX, server, 0, OCI_ATTR_SERVER, err);
-        OCIAttrSet(svc, OCI_HTYPE_SVCCTX, session, 0, OCI_ATTR_SESSION, err);
-        ASSERT_EQ(OCISessionBegin(svc, err, session, OCI_CRED_RDBMS, OCI_DEFAULT), OCI_SUCCESS) << Error();
         other = PQconnectdb(uri.c_str());
         ASSERT_EQ(PQstatus(other), CONNECTION_OK) << PQerrorMessage(other);
     }
     void TearDown() override {
         PQfinish(other);
-        OCIHandleFree(env, OCI_HTYPE_ENV);
+        OciSessionTest::TearDown();
     }
 
     OCIStmt *NewStmt(const char *sql) {
@@ -92,11 +83,6 @@ protected:
     }
     std::string Other(const std::string &sql) { return QueryValue(other, sql); }
 
-    OCIEnv *env = nullptr;
-    OCIError *err = nullptr;
-    OCIServer *server = nullptr;
-    OCISvcCtx *svc = nullptr;
-    OCISession *session = nullptr;
     PGconn *other = nullptr;
 };
 

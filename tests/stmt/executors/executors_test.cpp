@@ -14,35 +14,26 @@
 #include "conn/conn_handles.h"
 #include "diag/errors.h"
 #include "stmt/stmt_handles.h"
-#include "support/server_test_support.h"
+#include "support/oci_session_fixture.h"
 
 namespace {
 
 const OraText *Text(const char *s) { return reinterpret_cast<const OraText *>(s); }
 
-class Executors : public ::testing::Test {
+class Executors : public oci_test::OciSessionTest {
 protected:
     void SetUp() override {
-        ASSERT_EQ(OCIEnvCreate(&env, OCI_DEFAULT, nullptr, nullptr, nullptr, nullptr, 0, nullptr), OCI_SUCCESS);
-        for (auto [h, type] : {std::pair<void **, ub4>{reinterpret_cast<void **>(&err), OCI_HTYPE_ERROR},
-                               {reinterpret_cast<void **>(&server), OCI_HTYPE_SERVER},
-                               {reinterpret_cast<void **>(&svc), OCI_HTYPE_SVCCTX},
-                               {reinterpret_cast<void **>(&session), OCI_HTYPE_SESSION},
-                               {reinterpret_cast<void **>(&stmt), OCI_HTYPE_STMT}})
-            ASSERT_EQ(OCIHandleAlloc(env, h, type, 0, nullptr), OCI_SUCCESS);
+        OciSessionTest::SetUp();
+        if (HasFatalFailure()) return;
+        ASSERT_EQ(OCIHandleAlloc(env, reinterpret_cast<void **>(&stmt), OCI_HTYPE_STMT, 0, nullptr), OCI_SUCCESS);
         const std::string uri = oci_test::ClusterUri();
-        ASSERT_EQ(OCIServerAttach(server, err, Text(uri.c_str()), static_cast<sb4>(uri.size()), OCI_DEFAULT),
-                  OCI_SUCCESS);
-        OCIAttrSet(svc, OCI_HTYPE_SVCCTX, server, 0, OCI_ATTR_SERVER, err);
-        OCIAttrSet(svc, OCI_HTYPE_SVCCTX, session, 0, OCI_ATTR_SESSION, err);
-        ASSERT_EQ(OCISessionBegin(svc, err, session, OCI_CRED_RDBMS, OCI_DEFAULT), OCI_SUCCESS);
         observer = PQconnectdb(uri.c_str());
         ASSERT_EQ(PQstatus(observer), CONNECTION_OK);
         Committed("drop table if exists exec_t; create table exec_t (id int primary key, v int)");
     }
     void TearDown() override {
         PQfinish(observer);
-        OCIHandleFree(env, OCI_HTYPE_ENV);
+        OciSessionTest::TearDown();
     }
 
     // Through a connection of its own: what is committed.
@@ -109,11 +100,6 @@ protected:
         return !stmt->asyncBulkPending && !stmt->asyncWaiting && !stmt->asyncBulkFinishing && !stmt->asyncSelect;
     }
 
-    OCIEnv *env = nullptr;
-    OCIError *err = nullptr;
-    OCIServer *server = nullptr;
-    OCISvcCtx *svc = nullptr;
-    OCISession *session = nullptr;
     OCIStmt *stmt = nullptr;
     PGconn *observer = nullptr;
     sb4 ids[200] = {}, vals[200] = {};

@@ -13,7 +13,7 @@
 #include "conn/transaction.h"
 #include "diag/errors.h"
 #include "stmt/stmt_handles.h"
-#include "support/server_test_support.h"
+#include "support/oci_session_fixture.h"
 
 namespace {
 
@@ -22,26 +22,15 @@ using oci_test::QueryValue;
 
 const OraText *Text(const char *s) { return reinterpret_cast<const OraText *>(s); }
 
-class PrepareServerTest : public ::testing::Test {
+class PrepareServerTest : public oci_test::OciSessionTest {
 protected:
     void SetUp() override {
-        ASSERT_EQ(OCIEnvCreate(&env, OCI_DEFAULT, nullptr, nullptr, nullptr, nullptr, 0, nullptr), OCI_SUCCESS);
-        for (auto [h, type] : {std::pair<void **, ub4>{reinterpret_cast<void **>(&err), OCI_HTYPE_ERROR},
-                               {reinterpret_cast<void **>(&server), OCI_HTYPE_SERVER},
-                               {reinterpret_cast<void **>(&svc), OCI_HTYPE_SVCCTX},
-                               {reinterpret_cast<void **>(&session), OCI_HTYPE_SESSION},
-                               {reinterpret_cast<void **>(&stmt), OCI_HTYPE_STMT}})
-            ASSERT_EQ(OCIHandleAlloc(env, h, type, 0, nullptr), OCI_SUCCESS);
-        const std::string uri = ClusterUri();
-        ASSERT_EQ(OCIServerAttach(server, err, Text(uri.c_str()), static_cast<sb4>(uri.size()), OCI_DEFAULT),
-                  OCI_SUCCESS);
-        OCIAttrSet(svc, OCI_HTYPE_SVCCTX, server, 0, OCI_ATTR_SERVER, err);
-        OCIAttrSet(svc, OCI_HTYPE_SVCCTX, session, 0, OCI_ATTR_SESSION, err);
-        ASSERT_EQ(OCISessionBegin(svc, err, session, OCI_CRED_RDBMS, OCI_DEFAULT), OCI_SUCCESS);
+        OciSessionTest::SetUp();
+        if (HasFatalFailure()) return;
+        ASSERT_EQ(OCIHandleAlloc(env, reinterpret_cast<void **>(&stmt), OCI_HTYPE_STMT, 0, nullptr), OCI_SUCCESS);
         stmt->svchp = svc;
         ASSERT_EQ(Prepare("select 1"), OCI_SUCCESS);
     }
-    void TearDown() override { OCIHandleFree(env, OCI_HTYPE_ENV); }
     sword Prepare(const char *sql) {
         return OCIStmtPrepare(stmt, err, Text(sql), static_cast<ub4>(std::strlen(sql)), OCI_NTV_SYNTAX, OCI_DEFAULT);
     }
@@ -72,11 +61,6 @@ protected:
         stmt->serverPrepared = 1;
     }
 
-    OCIEnv *env = nullptr;
-    OCIError *err = nullptr;
-    OCIServer *server = nullptr;
-    OCISvcCtx *svc = nullptr;
-    OCISession *session = nullptr;
     OCIStmt *stmt = nullptr;
 };
 
