@@ -167,7 +167,12 @@ void Rewrite(OCIStmt *stmt, bool describeOnly, Rewritten &out) {
 char *makeUniqueName(const char *prefix, ub4 n) {
     const size_t size = std::strlen(prefix) + 9;
     auto *name = static_cast<char *>(o2pMalloc(size));
-    if (name != nullptr) std::snprintf(name, size, "%s%08x", prefix, n);
+    if (name == nullptr) return nullptr;
+    static const char kHex[] = "0123456789abcdef";
+    char *p = name + size - 9;
+    std::memcpy(name, prefix, size - 9);
+    for (int shift = 28; shift >= 0; shift -= 4) *p++ = kHex[(n >> shift) & 0xF];
+    *p = '\0';
     return name;
 }
 
@@ -422,7 +427,7 @@ sword OpenQuery(OCIServer *server, OCIStmt *stmt, OCIError *errhp, ub4 iters, ub
     if (count < kFirstBatchRows) count = kFirstBatchRows;
 
     char *portal = nullptr;
-    if (!describeOnly) {
+    if (!describeOnly && !direct) {
         portal = makeUniqueName(hold ? "cursor_" : "portal_", NextPortalNumber());
         if (portal == nullptr) throw std::bad_alloc();
     }
@@ -434,59 +439,76 @@ sword OpenQuery(OCIServer *server, OCIStmt *stmt, OCIError *errhp, ub4 iters, ub
     Answer prepared, begun, closed, declared, committed, fetched, described;
     {
         NoticeScope notices(conn, errhp);
-        if (!PQextPipelineBegin(conn)) {
-            FailOnServer(server, errhp, nullptr);
-            return OCI_ERROR;
-        }
-        bool sent = true;
-        if (!reuse) {
-            LetServerTypeTextParameters(rewritten.text, rewritten.types, rewritten.count);
-            sent = PQextSendPrepare(conn, newName, rewritten.text, static_cast<int>(rewritten.count),
-                                    rewritten.types) == 1;
-        }
-        if (describeOnly) {
-            sent = sent && PQsendDescribePrepared(conn, stmtName) == 1;
-        } else {
-            if (sent && begin) sent = PQsendQueryParams(conn, "BEGIN", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
-            if (sent && oldPortal != nullptr) sent = PQsendClosePortal(conn, oldPortal) == 1;
+        // The steady state of a point select, one prepared execution inside
+        // an open transaction, is a single command: sent as PQexecPrepared
+        // sends it, without the cost of a pipeline around it.
+        if (direct && !begin && oldPortal == nullptr) {
             ocitrace(TRACE_FETCH, "declareCursor", "stmtp(%p), svrhp(%p), conn(%p), stmt(%s)\n",
                      static_cast<void *>(stmt), static_cast<void *>(server), static_cast<void *>(conn), stmtName);
-            if (direct) {
-                sent = sent && PQsendQueryPrepared(conn, stmtName, static_cast<int>(stmt->paramCount),
-                                                   params.values.data(), params.lengths.data(),
-                                                   params.formats.data(), 0) == 1;
-            } else {
-                PQextSetCursorOptions(conn, (scroll ? PQEXT_CURSOR_SCROLL : 0) | (hold ? PQEXT_CURSOR_HOLD : 0));
-                sent = sent && PQsendBindPrepared(conn, portal, stmtName, static_cast<int>(stmt->paramCount),
-                                                  params.values.data(), params.lengths.data(),
-                                                  params.formats.data(), 0) == 1;
-                if (sent && commitAfter)
-                    sent = PQsendQueryParams(conn, "COMMIT", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
-                if (sent && fetch) sent = PQsendFetchPrepared(conn, portal, static_cast<int>(count)) == 1;
+            if (PQextDrain(conn) != 1 ||
+                PQsendQueryPrepared(conn, stmtName, static_cast<int>(stmt->paramCount), params.values.data(),
+                                    params.lengths.data(), params.formats.data(), 0) != 1) {
+                FailOnServer(server, errhp, nullptr);
+                return OCI_ERROR;
             }
-        }
-        if (sent) sent = PQextPipelineSend(conn) == 1;
-        if (sent) {
-            if (!reuse) ReadAnswer(conn, prepared);
+            ReadAnswer(conn, fetched);
+        } else {
+            if (!PQextPipelineBegin(conn)) {
+                FailOnServer(server, errhp, nullptr);
+                return OCI_ERROR;
+            }
+            bool sent = true;
+            if (!reuse) {
+                LetServerTypeTextParameters(rewritten.text, rewritten.types, rewritten.count);
+                sent = PQextSendPrepare(conn, newName, rewritten.text, static_cast<int>(rewritten.count),
+                                        rewritten.types) == 1;
+            }
             if (describeOnly) {
-                ReadAnswer(conn, described);
+                sent = sent && PQsendDescribePrepared(conn, stmtName) == 1;
             } else {
-                if (begin) ReadAnswer(conn, begun);
-                if (oldPortal != nullptr) ReadAnswer(conn, closed);
+                if (sent && begin)
+                    sent = PQsendQueryParams(conn, "BEGIN", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
+                if (sent && oldPortal != nullptr) sent = PQsendClosePortal(conn, oldPortal) == 1;
+                ocitrace(TRACE_FETCH, "declareCursor", "stmtp(%p), svrhp(%p), conn(%p), stmt(%s)\n",
+                         static_cast<void *>(stmt), static_cast<void *>(server), static_cast<void *>(conn), stmtName);
                 if (direct) {
-                    ReadAnswer(conn, fetched);
+                    sent = sent && PQsendQueryPrepared(conn, stmtName, static_cast<int>(stmt->paramCount),
+                                                       params.values.data(), params.lengths.data(),
+                                                       params.formats.data(), 0) == 1;
                 } else {
-                    ReadAnswer(conn, declared);
-                    if (commitAfter) ReadAnswer(conn, committed);
-                    if (fetch) ReadAnswer(conn, fetched);
+                    PQextSetCursorOptions(conn,
+                                          (scroll ? PQEXT_CURSOR_SCROLL : 0) | (hold ? PQEXT_CURSOR_HOLD : 0));
+                    sent = sent && PQsendBindPrepared(conn, portal, stmtName, static_cast<int>(stmt->paramCount),
+                                                      params.values.data(), params.lengths.data(),
+                                                      params.formats.data(), 0) == 1;
+                    if (sent && commitAfter)
+                        sent = PQsendQueryParams(conn, "COMMIT", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
+                    if (sent && fetch) sent = PQsendFetchPrepared(conn, portal, static_cast<int>(count)) == 1;
                 }
             }
-        }
-        PQextPipelineEnd(conn);
-        if (!sent) {
-            if (!reuse) PQextForgetStatement(conn, newName);
-            FailOnServer(server, errhp, nullptr);
-            return OCI_ERROR;
+            if (sent) sent = PQextPipelineSend(conn) == 1;
+            if (sent) {
+                if (!reuse) ReadAnswer(conn, prepared);
+                if (describeOnly) {
+                    ReadAnswer(conn, described);
+                } else {
+                    if (begin) ReadAnswer(conn, begun);
+                    if (oldPortal != nullptr) ReadAnswer(conn, closed);
+                    if (direct) {
+                        ReadAnswer(conn, fetched);
+                    } else {
+                        ReadAnswer(conn, declared);
+                        if (commitAfter) ReadAnswer(conn, committed);
+                        if (fetch) ReadAnswer(conn, fetched);
+                    }
+                }
+            }
+            PQextPipelineEnd(conn);
+            if (!sent) {
+                if (!reuse) PQextForgetStatement(conn, newName);
+                FailOnServer(server, errhp, nullptr);
+                return OCI_ERROR;
+            }
         }
     }
 

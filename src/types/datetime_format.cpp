@@ -1198,7 +1198,89 @@ int DecodeDateTime(const DateFields &fields, ParsedDateTime *out) {
     return 0;
 }
 
+namespace {
+
+// Two or four decimal digits at p (the caller has checked the length).
+inline bool Digits2(const char *p, int *v) {
+    const unsigned a = static_cast<unsigned char>(p[0]) - '0', b = static_cast<unsigned char>(p[1]) - '0';
+    if (a > 9 || b > 9) return false;
+    *v = static_cast<int>(a * 10 + b);
+    return true;
+}
+
+// The server's own output for date, timestamp and timestamptz under ISO
+// DateStyle, "YYYY-MM-DD[ HH:MI:SS[.ffffff][+hh[:mm[:ss]]]]", is read here
+// directly: it is what every fetched value looks like, and the general field
+// parser costs several times more. False for any other shape (BC, years of
+// other widths, more than six fraction digits, 24:00:00, a leap second,
+// special words): those go through the general parser, which gives the same
+// result for the texts accepted here.
+bool ReadServerDateTime(const char *s, size_t len, ParsedDateTime *out) {
+    int y1, y2, mon, day;
+    if (len < 10 || s[4] != '-' || s[7] != '-' || !Digits2(s, &y1) || !Digits2(s + 2, &y2) ||
+        !Digits2(s + 5, &mon) || !Digits2(s + 8, &day))
+        return false;
+    const int year = y1 * 100 + y2;
+    if (year == 0 || mon < 1 || mon > 12 || day < 1 || day > DaysInMonth(year, mon)) return false;
+    int hour = 0, minute = 0, second = 0, usec = 0, offset = 0;
+    bool haveTime = false, haveZone = false;
+    size_t i = 10;
+    if (i < len) {
+        if (len < 19 || s[10] != ' ' || s[13] != ':' || s[16] != ':' || !Digits2(s + 11, &hour) ||
+            !Digits2(s + 14, &minute) || !Digits2(s + 17, &second) || hour > 23 || minute > 59 || second > 59)
+            return false;
+        haveTime = true;
+        i = 19;
+        if (i < len && s[i] == '.') {
+            size_t digits = 0;
+            int scale = 100000;
+            for (++i; i < len && s[i] >= '0' && s[i] <= '9'; ++i, ++digits, scale /= 10) {
+                if (digits == 6) return false;
+                usec += (s[i] - '0') * scale;
+            }
+            if (digits == 0) return false;
+        }
+        if (i < len) {
+            if (s[i] != '+' && s[i] != '-') return false;
+            const bool negative = s[i] == '-';
+            int zh, zm = 0, zs = 0;
+            if (len - i < 3 || !Digits2(s + i + 1, &zh)) return false;
+            i += 3;
+            if (i < len && (len - i < 3 || s[i] != ':' || !Digits2(s + i + 1, &zm) || zm > 59)) return false;
+            if (i < len) i += 3;
+            if (i < len && (len - i < 3 || s[i] != ':' || !Digits2(s + i + 1, &zs) || zs > 59)) return false;
+            if (i < len) i += 3;
+            if (i != len || zh > 15) return false;
+            offset = zh * 3600 + zm * 60 + zs;
+            if (negative) offset = -offset;
+            haveZone = true;
+        }
+    }
+    std::memset(out, 0, sizeof *out);
+    out->special = DTS_NORMAL;
+    out->hasDate = true;
+    out->hasTime = haveTime;
+    out->tm.tm_year = year;
+    out->tm.tm_mon = mon;
+    out->tm.tm_mday = day;
+    out->tm.tm_hour = hour;
+    out->tm.tm_min = minute;
+    out->tm.tm_sec = second;
+    FillDayNumbers(&out->tm);
+    out->fsec = usec;
+    if (haveZone) {
+        out->hasZone = true;
+        out->zoneOffset = offset;
+        FormatZoneName(offset, out->zoneName, sizeof out->zoneName);
+        out->tm.tm_gmtoff = offset;
+    }
+    return true;
+}
+
+}  // namespace
+
 int ReadDateTimeText(const char *str, size_t len, ParsedDateTime *out) {
+    if (str != nullptr && out != nullptr && ReadServerDateTime(str, len, out)) return 0;
     DateFields fields;
     int rc = ParseDateTime(str, len, &fields);
     if (rc != 0) return rc;

@@ -442,8 +442,45 @@ int ParseInteger(const char *text, size_t len, int64_t *out) {
     return 0;
 }
 
+namespace {
+
+// Plain decimals of at most 15 digits ("-1234.25"), the form nearly every
+// numeric value takes, read without strtod: the digits and the power of ten
+// are both exact doubles, so one IEEE division gives the correctly rounded
+// value, the same one strtod gives. False for every other form.
+bool ParseShortDecimal(const char *text, size_t len, double *out) {
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    size_t i = 0;
+    const bool negative = len > 0 && text[0] == '-';
+    if (negative || (len > 0 && text[0] == '+')) ++i;
+    int64_t digits = 0;
+    int count = 0, scale = 0;
+    bool point = false, any = false;
+    for (; i < len; ++i) {
+        const char ch = text[i];
+        if (ch == '.' && !point) {
+            point = true;
+            continue;
+        }
+        if (ch < '0' || ch > '9') return false;
+        any = true;
+        if (digits != 0 || ch != '0') ++count;
+        if (point) ++scale;
+        if (count > 15 || scale > 15) return false;
+        digits = digits * 10 + (ch - '0');
+    }
+    if (!any) return false;
+    double v = static_cast<double>(digits) / kPowers[scale];
+    *out = negative ? -v : v;
+    return true;
+}
+
+}  // namespace
+
 int ParseReal(const char *text, size_t len, double *out, bool single) {
     TrimBlanks(&text, &len);
+    if (!single && ParseShortDecimal(text, len, out)) return 0;
     char buf[512];
     if (len == 0 || len >= sizeof buf) return 1;
     std::memcpy(buf, text, len);

@@ -409,4 +409,45 @@ TEST(Texts, FieldsAndRelativeWords) {
     EXPECT_EQ(tomorrow.tm.tm_hour, 10);
 }
 
+// The server's ISO output is read by a shortcut; every text it takes must
+// decode exactly as the general field parser decodes it, and every text it
+// refuses must still be read (or refused) by the general parser.
+TEST(Texts, ServerOutputShortcutAgreesWithTheFieldParser) {
+    std::srand(7);
+    const char *fractions[] = {"5", "05", "123456", "1234567", "", "000001"};
+    const char *zones[] = {"+00", "-03:30", "+05:45", "+14", "-12:00:15", "+16", "+5", "-03:", "+01:02:03:04"};
+    for (int k = 0; k < 20000; ++k) {
+        char date[16], time[16];
+        std::snprintf(date, sizeof date, "%04d-%02d-%02d", std::rand() % 10001, std::rand() % 14, std::rand() % 32);
+        std::snprintf(time, sizeof time, " %02d:%02d:%02d", std::rand() % 26, std::rand() % 61, std::rand() % 62);
+        const int shape = std::rand() % 5;
+        std::string t = date;
+        if (shape > 0) t += time;
+        if (shape == 2 || shape == 4) t += std::string(".") + fractions[std::rand() % 6];
+        if (shape >= 3) t += zones[std::rand() % 9];
+        if (k % 7 == 0) t[std::rand() % t.size()] = "0-: .+x"[std::rand() % 7];  // damage one byte
+        if (k % 11 == 0) t.resize(std::rand() % (t.size() + 1));
+        ParsedDateTime fast{}, general{};
+        DateFields fields;
+        int expected = ParseDateTime(t.data(), t.size(), &fields);
+        if (expected == 0) expected = DecodeDateTime(fields, &general);
+        if (expected == 0 && general.special == DTS_NORMAL && !general.hasDate) expected = DTERR_FORMAT;
+        ASSERT_EQ(ReadDateTimeText(t.data(), t.size(), &fast), expected) << t;
+        if (expected != 0) continue;
+        EXPECT_TRUE(fast.special == general.special && fast.hasDate == general.hasDate &&
+                    fast.hasTime == general.hasTime && fast.hasZone == general.hasZone && fast.fsec == general.fsec)
+            << t;
+        EXPECT_TRUE(fast.tm.tm_year == general.tm.tm_year && fast.tm.tm_mon == general.tm.tm_mon &&
+                    fast.tm.tm_mday == general.tm.tm_mday && fast.tm.tm_hour == general.tm.tm_hour &&
+                    fast.tm.tm_min == general.tm.tm_min && fast.tm.tm_sec == general.tm.tm_sec &&
+                    fast.tm.tm_wday == general.tm.tm_wday && fast.tm.tm_yday == general.tm.tm_yday &&
+                    fast.tm.tm_gmtoff == general.tm.tm_gmtoff)
+            << t;
+        if (general.hasZone) {
+            EXPECT_EQ(fast.zoneOffset, general.zoneOffset) << t;
+            EXPECT_STREQ(fast.zoneName, general.zoneName) << t;
+        }
+    }
+}
+
 }  // namespace

@@ -7,6 +7,7 @@
 #include "env/memory.h"
 #include "platform/oci_string.h"
 #include "types/datetime_format.h"
+#include "types/result_convert_support.h"
 #include "types/result/result_test_support.h"
 
 using namespace resulttest;
@@ -400,6 +401,40 @@ TEST(ResultConverters, Sweep) {
     OCIDescriptorFree(dt, OCI_DTYPE_TIMESTAMP_LTZ);
     OCIDescriptorFree(iv, OCI_DTYPE_INTERVAL_DS);
     OCIDescriptorFree(lob, OCI_DTYPE_LOB);
+}
+
+}  // namespace
+
+namespace {
+
+// Short decimals are read without strtod; they must come out bit for bit as
+// strtod reads them, and everything else must still reach strtod.
+TEST(ResultConverters, RealTextsReadAsStrtodReadsThem) {
+    std::mt19937_64 rng(11);
+    const char *odd[] = {"0.0000000000000001", "1234567890123456", "-0", "1.", ".5", "1e5", "0x10", "1.2.3",
+                         "", "-", "+.", " 42.5 ", "9007199254740993", "0.1000000000000000055511151231257827"};
+    std::vector<std::string> texts(std::begin(odd), std::end(odd));
+    for (int k = 0; k < 50000; ++k) {
+        std::string t = std::to_string(rng() % 1000000000000000ULL);
+        const size_t point = rng() % (t.size() + 1);
+        if (point < t.size()) t.insert(point, ".");
+        if (rng() % 2) t.insert(0, "-");
+        texts.push_back(t);
+    }
+    for (const std::string &t : texts) {
+        double got = 0;
+        const int rc = resultconv::ParseReal(t.data(), t.size(), &got);
+        std::string trimmed = t;
+        while (!trimmed.empty() && trimmed.front() == ' ') trimmed.erase(0, 1);
+        while (!trimmed.empty() && trimmed.back() == ' ') trimmed.pop_back();
+        char *end = nullptr;
+        const double want = std::strtod(trimmed.c_str(), &end);
+        const bool valid = !trimmed.empty() && *end == '\0' && trimmed.find_first_of("xX") == std::string::npos;
+        ASSERT_EQ(rc == 0, valid) << t;
+        if (valid) {
+            ASSERT_EQ(std::memcmp(&got, &want, sizeof got), 0) << t;
+        }
+    }
 }
 
 }  // namespace
