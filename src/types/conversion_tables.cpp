@@ -360,6 +360,25 @@ bool ValueIsPointer(ub2 code) {
     }
 }
 
+// Binding converts every row's values with the same (type, server type)
+// pairs; like the result side below, a thread keeps the last pairs it found.
+struct BindCacheEntry {
+    ub2 type;
+    Oid oid;
+    BindConverter converter;
+};
+constexpr size_t kBindCacheSize = 32;
+thread_local BindCacheEntry t_bindCache[kBindCacheSize];
+
+BindConverter CachedBindConverter(ub2 type, Oid oid) {
+    BindCacheEntry &slot = t_bindCache[(static_cast<size_t>(oid) * 31u + type) % kBindCacheSize];
+    if (slot.converter != nullptr && slot.type == type && slot.oid == oid) return slot.converter;
+    BindConverter converter = nullptr;
+    if (IsOCIToPQConversionPossible(type, oid, &converter) != 0) return nullptr;
+    slot = {type, oid, converter};
+    return converter;
+}
+
 }  // namespace
 
 int OCI2PQType(OCIError *errhp, ub4 code, const void *value, sb4 size, sb2 *indicator, Oid oid,
@@ -370,8 +389,8 @@ int OCI2PQType(OCIError *errhp, ub4 code, const void *value, sb4 size, sb2 *indi
              static_cast<int>(oid), static_cast<int>(type), static_cast<int>(size),
              indicator != nullptr ? static_cast<int>(*indicator) : 0);
 
-    BindConverter converter = nullptr;
-    if (IsOCIToPQConversionPossible(type, oid, &converter) != 0) {
+    const BindConverter converter = CachedBindConverter(type, oid);
+    if (converter == nullptr) {
         AddErrorRecord(errhp, OCI_ERROR, 1460);
         return -1;
     }
