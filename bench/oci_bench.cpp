@@ -7,7 +7,10 @@
 //   onerow   the same rows, one row per OCIStmtFetch2 call and no prefetch
 //            attribute, against libpq single-row mode
 //   point    10,000 executions of a prepared primary-key select with a bind
-//            and a define, against PQexecPrepared
+//            and a define, against PQexecPrepared and against the same
+//            execution between a savepoint and its release sent together
+//            in one pipeline inside a transaction (what statement-level
+//            atomicity costs when done by hand; compare with OCI_COMPAT=oracle)
 //
 // Every variant runs `runs` times in rotated order; medians and the ratio to
 // the libpq reference are printed. Usage: oci_bench <connect-uri> [runs]
@@ -21,6 +24,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -117,7 +121,7 @@ void CursorFetch1000(PGconn *conn) {
     Check(sink, "FETCH 1000");
 }
 
-void PointSelectsLibpq(PGconn *conn) {
+void PreparePoint(PGconn *conn) {
     static bool prepared = false;
     if (!prepared) {
         PGresult *res = PQprepare(conn, "point", "select v from bench_rows where id = $1", 1, nullptr);
@@ -125,6 +129,10 @@ void PointSelectsLibpq(PGconn *conn) {
         PQclear(res);
         prepared = true;
     }
+}
+
+void PointSelectsLibpq(PGconn *conn) {
+    PreparePoint(conn);
     size_t chars = 0;
     for (int i = 0; i < kPointSelects; ++i) {
         char id[16];
@@ -140,9 +148,44 @@ void PointSelectsLibpq(PGconn *conn) {
     if (chars == 0) Die("point selects read nothing");
 }
 
+// The point select inside a transaction, each execution between a
+// savepoint and its release, the three sent in one pipeline.
+void PointSelectsLibpqSavepoints(PGconn *conn) {
+    PreparePoint(conn);
+    Exec(conn, "BEGIN");
+    size_t chars = 0;
+    for (int i = 0; i < kPointSelects; ++i) {
+        char id[16];
+        std::snprintf(id, sizeof id, "%d", (i * 7919) % kRows + 1);
+        const char *values[1] = {id};
+        if (PQenterPipelineMode(conn) != 1 ||
+            PQsendQueryParams(conn, "SAVEPOINT s", 0, nullptr, nullptr, nullptr, nullptr, 0) != 1 ||
+            PQsendQueryPrepared(conn, "point", 1, values, nullptr, nullptr, 0) != 1 ||
+            PQsendQueryParams(conn, "RELEASE SAVEPOINT s", 0, nullptr, nullptr, nullptr, nullptr, 0) != 1 ||
+            PQpipelineSync(conn) != 1)
+            Die(PQerrorMessage(conn));
+        for (int command = 0; command < 3; ++command) {
+            while (PGresult *res = PQgetResult(conn)) {
+                if (command == 1) {
+                    if (PQresultStatus(res) != PGRES_TUPLES_OK || PQntuples(res) != 1) Die(PQerrorMessage(conn));
+                    chars += std::strlen(PQgetvalue(res, 0, 0));
+                }
+                PQclear(res);
+            }
+        }
+        PGresult *sync = PQgetResult(conn);
+        if (PQresultStatus(sync) != PGRES_PIPELINE_SYNC) Die("pipeline out of step");
+        PQclear(sync);
+        if (PQexitPipelineMode(conn) != 1) Die(PQerrorMessage(conn));
+    }
+    Exec(conn, "COMMIT");
+    if (chars == 0) Die("point selects read nothing");
+}
+
 // ---- the library ------------------------------------------------------------
 
 struct Oci {
+    OCIStmt *point = nullptr;  // the point select, prepared on first use
     OCIEnv *env = nullptr;
     OCIError *err = nullptr;
     OCIServer *server = nullptr;
@@ -246,9 +289,9 @@ void OciOneRow(Oci &oci) {
 }
 
 void OciPointSelects(Oci &oci) {
-    static OCIStmt *stmt = nullptr;
     static int id = 0;
     static char v[41];
+    OCIStmt *&stmt = oci.point;
     if (stmt == nullptr) {
         stmt = oci.Prepare("select v from bench_rows where id = :id");
         OCIBind *b = nullptr;
@@ -321,6 +364,16 @@ int main(int argc, char **argv) {
     PGconn *conn = Connect(uri);
     CreateTable(conn);
     Oci oci(uri);
+    // The same calls in the Oracle-compatible mode (statement-level
+    // atomicity), when the process runs in the default one.
+    const char *compat = std::getenv("OCI_COMPAT");
+    const bool defaultMode = compat == nullptr || std::strcmp(compat, "oracle") != 0;
+    std::unique_ptr<Oci> oracle;
+    if (defaultMode && wanted("point")) {
+        setenv("OCI_COMPAT", "oracle", 1);
+        oracle = std::make_unique<Oci>(uri);
+        unsetenv("OCI_COMPAT");
+    }
 
     if (wanted("fetch"))
         Measure("fetch 1M rows, array defines of 1000",
@@ -336,8 +389,17 @@ int main(int argc, char **argv) {
     if (wanted("point"))
         Measure("prepared point select by primary key, 10k executes",
                 {{"PQexecPrepared", [&] { PointSelectsLibpq(conn); }, {}},
+                 {"libpq savepoint + select + release, 1 trip", [&] { PointSelectsLibpqSavepoints(conn); }, {}},
                  {"OCIStmtExecute (bind + define)", [&] { OciPointSelects(oci); }, {}}},
                 runs);
+    if (oracle != nullptr)
+        Measure("the same, OCI_COMPAT=oracle beside the default mode",
+                {{"PQexecPrepared", [&] { PointSelectsLibpq(conn); }, {}},
+                 {"libpq savepoint + select + release, 1 trip", [&] { PointSelectsLibpqSavepoints(conn); }, {}},
+                 {"OCIStmtExecute, default mode", [&] { OciPointSelects(oci); }, {}},
+                 {"OCIStmtExecute, OCI_COMPAT=oracle", [&] { OciPointSelects(*oracle); }, {}}},
+                runs);
+    oracle.reset();
     PQfinish(conn);
     return 0;
 }

@@ -2,11 +2,12 @@
 # Runs the benchmarks on a throwaway PostgreSQL 15 cluster of their own and
 # removes it at exit.
 #
-#   bench/run.sh [build-dir] [runs] [fetch|onerow|point|insert ...]
+#   bench/run.sh [build-dir] [runs] [fetch|onerow|point|insert|node ...]
 #
 # build-dir defaults to ./build, where the targets oci_bench and
 # bench_insert must be built (cmake --build <dir> --target oci_bench
-# bench_insert). Without workload names every workload runs.
+# bench_insert), and for `node` the target instantclient. Without workload
+# names every workload runs.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-build}
@@ -33,4 +34,7 @@ fi
 if want insert; then
   [ -x "$build/bench/bench_insert" ] || { echo "run.sh: $build/bench/bench_insert not built" >&2; exit 1; }
   "$build/bench/bench_insert" "$uri" "$runs"
+fi
+if want node; then
+  bash "$here/node/run.sh" "$build" "$uri" "$runs"
 fi

@@ -31,9 +31,24 @@ set(OCI_PG_DIR "/tmp/ocicompat-pg-${_oci_pg_uid}-${_oci_pg_tag}" CACHE PATH
 set(OCI_PG_BINDIR "/usr/lib/postgresql/15/bin" CACHE PATH
     "Directory holding initdb, pg_ctl and postgres of PostgreSQL 15")
 
+# A client without unix sockets (the Windows build) reaches the cluster over
+# TCP on this address; empty for the unix socket only.
+if(WIN32 AND CMAKE_CROSSCOMPILING)
+  set(_oci_pg_default_listen 127.0.0.1)
+else()
+  set(_oci_pg_default_listen "")
+endif()
+set(OCI_PG_LISTEN "${_oci_pg_default_listen}" CACHE STRING
+    "TCP address the test cluster listens on besides its unix socket (empty: none)")
+
 set(OCI_PG_FIXTURE ocicompat_pg_cluster)
+if(OCI_PG_LISTEN)
+  set(_oci_pg_host ${OCI_PG_LISTEN})
+else()
+  set(_oci_pg_host ${OCI_PG_DIR})
+endif()
 set(OCI_PG_ENVIRONMENT
-    PGHOST=${OCI_PG_DIR}
+    PGHOST=${_oci_pg_host}
     PGPORT=${OCI_PG_PORT}
     PGUSER=postgres
     PGDATABASE=ocitest
@@ -48,7 +63,7 @@ add_test(NAME pg_cluster_stop
          COMMAND ${OCI_BASH} ${_oci_pg_script} stop ${OCI_PG_DIR})
 set_tests_properties(pg_cluster_start PROPERTIES
   FIXTURES_SETUP ${OCI_PG_FIXTURE} LABELS server TIMEOUT 180
-  ENVIRONMENT "OCI_PG_BINDIR=${OCI_PG_BINDIR}")
+  ENVIRONMENT "OCI_PG_BINDIR=${OCI_PG_BINDIR};OCI_PG_LISTEN=${OCI_PG_LISTEN}")
 set_tests_properties(pg_cluster_stop PROPERTIES
   FIXTURES_CLEANUP ${OCI_PG_FIXTURE} LABELS server TIMEOUT 120
   ENVIRONMENT "OCI_PG_BINDIR=${OCI_PG_BINDIR}")

@@ -23,6 +23,10 @@
 
 /* --------------------------------------------------------------------
  * Interface level.  The library implements the 11.2 call set.
+ * OCIClientVersion reports exactly this level (11.2.0.4.0) when the
+ * process runs with OCI_COMPAT=oracle, the mode for drivers that check
+ * the client's release; in its own mode the library reports 11.0.1.1.0,
+ * the release whose behaviour that mode keeps.
  * ------------------------------------------------------------------ */
 #define OCI_MAJOR_VERSION 11
 #define OCI_MINOR_VERSION 2
@@ -359,6 +363,9 @@ typedef ub4 OCIWchar;
 /* OCI_ATTR_SERVER_STATUS values. */
 #define OCI_SERVER_NOT_CONNECTED 0x0
 #define OCI_SERVER_NORMAL 0x1
+
+/* OCIServerRelease2 mode: the version number only, no text. */
+#define OCI_SRVRELEASE2_CACHED 0x0001
 
 /* OCI_ATTR_SESSION_STATE and OCI_ATTR_SESSION_STATETYPE values. */
 #define OCI_SESSION_STATELESS 1
@@ -1164,6 +1171,7 @@ typedef enum OCILobMode OCILobMode;
 #define OCI_ATTR_COLLECT_CALL_TIME 369
 #define OCI_ATTR_CALL_TIME 370
 #define OCI_ATTR_ECONTEXT_ID 371
+#define OCI_ATTR_DBOP 485
 #define OCI_ATTR_ECONTEXT_SEQ 372
 
 /* Session state. */

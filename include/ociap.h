@@ -51,6 +51,10 @@ sword OCIHandleFree(void *hndlp, const ub4 type);
 sword OCIDescriptorAlloc(const void *parenth, void **descpp, const ub4 type,
                          const size_t xtramem_sz, void **usrmempp);
 sword OCIDescriptorFree(void *descp, const ub4 type);
+sword OCIArrayDescriptorAlloc(const void *parenth, void **descpp,
+                              const ub4 type, ub4 array_size,
+                              const size_t xtramem_sz, void **usrmempp);
+sword OCIArrayDescriptorFree(void **descp, const ub4 type);
 
 sword OCIAttrGet(const void *trgthndlp, ub4 trghndltyp, void *attributep,
                  ub4 *sizep, ub4 attrtype, OCIError *errhp);
@@ -106,6 +110,8 @@ sword OCIServerVersion(void *hndlp, OCIError *errhp, OraText *bufp,
                        ub4 bufsz, ub1 hndltype);
 sword OCIServerRelease(void *hndlp, OCIError *errhp, OraText *bufp,
                        ub4 bufsz, ub1 hndltype, ub4 *version);
+sword OCIServerRelease2(void *hndlp, OCIError *errhp, OraText *bufp,
+                        ub4 bufsz, ub1 hndltype, ub4 *version, ub4 mode);
 void OCIClientVersion(sword *major_version, sword *minor_version,
                       sword *update_num, sword *patch_num,
                       sword *port_update_num);

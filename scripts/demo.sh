@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the library and runs examples/demo.c against a throwaway cluster.
+# Builds the library and runs examples/demo.c against a throwaway cluster,
+# then examples/node/demo.js (node-oracledb) when node and npm are present.
 # Exits with the demo's status; the cluster is removed however the demo ends.
 set -euo pipefail
 
@@ -29,4 +30,27 @@ status=$?
 set -e
 echo
 echo "demo.sh: demo exited with status $status"
+
+# node-oracledb (thick mode) on the Instant-Client-shaped build directory,
+# when node and npm are there; oracledb is installed once into the build tree.
+if [ "$status" -eq 0 ] && command -v node >/dev/null 2>&1 && command -v npm >/dev/null 2>&1; then
+  nodedir=$build/examples/node
+  mkdir -p "$nodedir"
+  cp "$root/examples/node/package.json" "$nodedir/"
+  if [ -f "$nodedir/node_modules/oracledb/package.json" ] ||
+     (cd "$nodedir" && npm install --no-audit --no-fund --prefer-offline --loglevel=error); then
+    echo
+    set +e
+    OCI_COMPAT=oracle NODE_PATH=$nodedir/node_modules \
+      node "$root/examples/node/demo.js" "$build/instantclient" "$connect"
+    status=$?
+    set -e
+    echo
+    echo "demo.sh: node example exited with status $status"
+  else
+    echo "demo.sh: npm could not install oracledb, node example skipped"
+  fi
+elif [ "$status" -eq 0 ]; then
+  echo "demo.sh: node/npm not found, node example skipped"
+fi
 exit "$status"

@@ -54,6 +54,21 @@ else
   log "all packages present"
 fi
 
+# node and npm for the node-oracledb test and example. Any node with npm
+# will do (NodeSource's nodejs carries its own npm and conflicts with
+# Debian's npm package), so these go by command, not by package.
+if command -v node >/dev/null 2>&1 && command -v npm >/dev/null 2>&1; then
+  log "node and npm present"
+else
+  log "installing: nodejs npm"
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q nodejs npm
+  if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
+    log "node and npm did not install"
+    exit 1
+  fi
+fi
+
 have_locale() {
   locale -a 2>/dev/null | grep -qixF "$1"
 }

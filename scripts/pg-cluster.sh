@@ -12,7 +12,9 @@
 # under /tmp, where that user can reach it.
 #
 # Environment overrides: OCI_PG_PORT (default 54329), OCI_PG_BINDIR (default
-# /usr/lib/postgresql/15/bin), OCI_PG_USER (server user when run as root).
+# /usr/lib/postgresql/15/bin), OCI_PG_USER (server user when run as root),
+# OCI_PG_LISTEN (a TCP address such as 127.0.0.1 to listen on as well, for
+# clients without unix sockets such as the Windows build under wine).
 set -euo pipefail
 
 PG_BINDIR=${OCI_PG_BINDIR:-/usr/lib/postgresql/15/bin}
@@ -128,7 +130,7 @@ do_start() {
   cat >>"$data/postgresql.conf" <<EOF
 
 # throwaway test cluster
-listen_addresses = ''
+listen_addresses = '${OCI_PG_LISTEN:-}'
 unix_socket_directories = '$dir'
 port = $port
 max_prepared_transactions = 10

@@ -25,6 +25,7 @@
 #include <cstring>
 
 #include "conn/nls.h"
+#include "env/compat.h"
 #include "conn/transcode.h"
 #include "diag/entry.h"
 #include "env/env.h"
@@ -235,7 +236,8 @@ OCI_EXPORT sword OCINlsCharSetIdToName(void *envhp, oratext *buf, size_t buflen,
             BadArgument(env->errhp, "2");
             return OCI_ERROR;
         }
-        const char *name = nls::pg_encoding_to_char(id);
+        // The Oracle-compatible mode numbers character sets as Oracle does.
+        const char *name = OracleCompat(env) ? nls::OracleNameOfId(id) : nls::pg_encoding_to_char(id);
         size_t length = std::strlen(name);
         OwnedText converted;
         if (env->utf16 && length > 0) {
@@ -271,7 +273,8 @@ OCI_EXPORT ub2 OCINlsCharSetNameToId(void *envhp, const oratext *name) {
             }
             given = converted.text != nullptr ? converted.text : "";
         }
-        result = static_cast<ub2>(std::max(0, nls::pg_char_to_encoding(given)));
+        result = OracleCompat(env) ? search_charsetID(given)
+                                   : static_cast<ub2>(std::max(0, nls::pg_char_to_encoding(given)));
         return OCI_SUCCESS;
     }, OCI_ARGS(envhp, name));
     return result;

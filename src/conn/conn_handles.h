@@ -65,6 +65,8 @@ struct OCISPool : OCIHandle {
     ub4 sessMax;
     ub4 sessIncr;
     ub1 homogeneous;             // 2 for a homogeneous pool, 0 otherwise
+    ub4 timeout;                 // OCI_ATTR_SPOOL_TIMEOUT as last set (kept, not acted on)
+    ub1 getMode;                 // OCI_ATTR_SPOOL_GETMODE as last set (kept, not acted on)
     List *freeList;              // pool entries ready to hand out
     List *busyList;              // pool entries handed out
     ub4 freeCount;
@@ -72,10 +74,22 @@ struct OCISPool : OCIHandle {
     struct SPoolLock *lock;      // guards the lists and counts
 };
 
+// A LOB locator stands for one server large object. While open it holds
+// the large-object descriptor of the server session, which is valid only
+// inside the transaction block that opened it.
 struct OCILobLocator : OCIHandle {
-    ub4 lobOid;
-    sb4 fd;
-    ub1 isOpen;
+    ub4 lobOid;  // the large object's number; 0 until a fetch fills it
+    sb4 fd;      // the descriptor while open, -1 otherwise
+    bool temporary;  // made by OCILobCreateTemporary, removed by OCILobFreeTemporary
+    // A polling read (OCILobRead without a callback, for more than the
+    // buffer holds) waiting for the application's next call: the object and
+    // 1-based offset it was started with, the 0-based position of the next
+    // piece and the bytes still to deliver. Not active: none in progress.
+    bool pollActive;
+    ub4 pollOid;
+    ub4 pollOffset;
+    ub8 pollNext;
+    ub4 pollRemaining;
 };
 
 OCIServer *Alloc_OCIServer();

@@ -14,6 +14,7 @@
 #include "conn/tnsnames/tnsnames.h"
 #include "diag/errors.h"
 #include "env/memory.h"
+#include "platform/os.h"
 
 namespace {
 constexpr sb4 kErrCannotResolve = 12154;
@@ -41,10 +42,8 @@ bool IsBareIdentifier(const char *ident) {
 }
 
 char *LocalHostName() {
-    char name[HOST_NAME_MAX + 1];
-    if (gethostname(name, sizeof name) != 0) return Copy("localhost");
-    name[sizeof name - 1] = '\0';  // gethostname need not terminate a cut name
-    return Copy(name[0] != '\0' ? name : "localhost");
+    const std::string name = os::HostName();
+    return Copy(!name.empty() ? name.c_str() : "localhost");
 }
 
 void ApplyDefaults(ConnectTarget *target) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "diag/trace.h"
+#include "env/compat.h"
 #include "env/env.h"
 
 int oci_strcasecmp(const char *a, const char *b) {
@@ -291,6 +292,21 @@ std::string LocaleCodeSet(const std::string &name) {
     return name.substr(dot + 1, name.find('@', dot) - dot - 1);
 }
 
+// The Oracle-compatible mode reads NLS_LANG as Oracle's client does:
+// [language][_territory][.charset] with an Oracle character-set name
+// (AMERICAN_AMERICA.AL32UTF8, .WE8ISO8859P1). The encoding of that set, or
+// -1 when NLS_LANG names none the library can speak as a client set (UTF-16
+// sets are not client sets in NLS_LANG). The process locale is left alone:
+// the language and territory are Oracle's names, not the system's.
+int OracleCodeSetOfNlsLang() {
+    const char *nlsLang = std::getenv("NLS_LANG");
+    const char *dot = nlsLang != nullptr ? std::strrchr(nlsLang, '.') : nullptr;
+    if (dot == nullptr) return -1;
+    const int encoding = nls::EncodingOfOracleName(dot + 1);
+    if (encoding == nls::ENC_UTF16LE || encoding == nls::ENC_UTF16BE) return -1;
+    return encoding;
+}
+
 // Switches every category to `name` unless the process already runs under it:
 // repeated environment creations then leave the locale (and the texts other
 // threads may be reading) alone.
@@ -316,6 +332,14 @@ void InitNls(OCIEnv *env, sb4 charset) {
     if (charset >= 1 && charset <= kMaxEncodingId) {
         env->charsetId = charset;
         return;
+    }
+
+    if (OracleCompat(env)) {
+        const int encoding = OracleCodeSetOfNlsLang();
+        if (encoding >= 0) {
+            env->charsetId = encoding;
+            return;
+        }
     }
 
     std::lock_guard<std::mutex> lock(s_localeMutex);

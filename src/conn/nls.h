@@ -84,6 +84,15 @@ extern const OracleCharset kOracleCharsets[];
 extern const size_t kOracleCharsetCount;
 extern const int kOracleCharsetIndex[27];
 
+// Oracle character-set ids (the Oracle-compatible mode's numbering) and the
+// encodings: -1 for an Oracle id or name with no encoding here, 0 for an
+// encoding Oracle has no id for.
+int EncodingOfOracleId(ub2 id);
+ub2 OracleIdOfEncoding(int encoding);
+int EncodingOfOracleName(const char *name);
+// The Oracle name of an Oracle id; "" when unknown.
+const char *OracleNameOfId(ub2 id);
+
 }  // namespace nls
 
 // ASCII case-insensitive comparison (as strcmp, after folding A-Z).

@@ -1,6 +1,7 @@
-// Oracle character-set names and their Oracle NLS ids. The library itself
-// never needs them (its encodings are numbered 0-40); applications that
-// carry Oracle ids around can translate names through search_charsetID.
+// Oracle character-set names and their Oracle NLS ids. The library's own
+// numbering is its encodings 0-40; applications that carry Oracle ids around
+// can translate names through search_charsetID, and the Oracle-compatible
+// mode speaks Oracle ids through the mapping at the end of this file.
 #include "conn/nls.h"
 
 #include "diag/entry.h"
@@ -154,3 +155,64 @@ OCI_EXPORT ub2 search_charsetID(const char *name) {
     }
     return 0;
 }
+
+namespace nls {
+
+namespace {
+// Oracle ids and the encoding holding the same characters. Where several
+// Oracle sets share an encoding, the first listed is the one an encoding is
+// reported as. UTF-16 here is the client's byte order (little-endian), the
+// only UTF-16 the library's environments speak.
+struct OracleEncoding {
+    ub2 id;
+    int encoding;
+};
+constexpr OracleEncoding kOracleEncodings[] = {
+    {873, ENC_UTF8},  {871, ENC_UTF8},  {1, ENC_SQL_ASCII}, {1000, ENC_UTF16LE}, {2000, ENC_UTF16LE},
+    {2002, ENC_UTF16LE},
+    {830, 1},    {837, 1},    {831, 1},      // JA16EUC, JA16EUCTILDE, JA16EUCYEN -> EUC_JP
+    {850, 2},                                // ZHS16CGB231280 -> EUC_CN
+    {840, 3},                                // KO16KSC5601 -> EUC_KR
+    {860, 4},                                // ZHT32EUC -> EUC_TW
+    {31, 8},     {32, 9},     {33, 10},     {34, 11},   // WE8/EE8/SE8/NEE8 ISO8859P1-P4 -> LATIN1-4
+    {39, 12},    {40, 13},    {47, 14},     {48, 15},   // P9, P10, P13, P14 -> LATIN5-8
+    {46, 16},                                // WE8ISO8859P15 -> LATIN9
+    {560, 18},   {45, 19},    {152, 20},    {41, 21},   // MSWIN1256, MSWIN1258, PC866, TIS -> 874
+    {196, 22},   {171, 23},   {178, 24},                // KOI8R, MSWIN1251, MSWIN1252
+    {35, 25},    {36, 26},    {37, 27},     {38, 28},   // ISO8859P5-P8
+    {170, 29},   {174, 30},   {177, 31},    {175, 32},  {179, 33},  // MSWIN1250, 1253, 1254, 1255, 1257
+    {832, 34},   {838, 34},                 // JA16SJIS, JA16SJISTILDE -> SJIS
+    {865, 35},   {867, 35},                 // ZHT16BIG5, ZHT16MSWIN950 -> BIG5
+    {852, 36},                              // ZHS16GBK -> GBK
+    {846, 37},                              // KO16MSWIN949 -> UHC
+    {854, 38},                              // ZHS32GB18030 -> GB18030
+};
+}  // namespace
+
+int EncodingOfOracleId(ub2 id) {
+    for (const OracleEncoding &e : kOracleEncodings)
+        if (e.id == id) return e.encoding;
+    return -1;
+}
+
+ub2 OracleIdOfEncoding(int encoding) {
+    // UTF-16 environments are reported the way Oracle's client names its
+    // own UTF-16 (OCI_UTF16ID), whatever the byte order.
+    if (encoding == ENC_UTF16BE) encoding = ENC_UTF16LE;
+    for (const OracleEncoding &e : kOracleEncodings)
+        if (e.encoding == encoding) return e.id;
+    return 0;
+}
+
+const char *OracleNameOfId(ub2 id) {
+    for (size_t i = 0; i < kOracleCharsetCount; i++)
+        if (kOracleCharsets[i].id == id) return kOracleCharsets[i].name;
+    return "";
+}
+
+int EncodingOfOracleName(const char *name) {
+    const ub2 id = search_charsetID(name);
+    return id != 0 ? EncodingOfOracleId(id) : -1;
+}
+
+}  // namespace nls

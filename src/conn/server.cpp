@@ -67,24 +67,17 @@ sword InvalidValue(OCIError *errhp) {
     return OCI_ERROR;
 }
 
-// Switches statement-level transactions on the live session; the flag is
-// kept only when the server accepted the setting.
+// Switches statement-level transactions on the live session: a failed
+// statement then undoes only its own work, with savepoints the statement
+// code sends around each statement; the server needs no setting for it.
 sword SetStatementLevelTx(OCIServer *server, bool on, OCIError *errhp) {
     if (server->conn == nullptr) {
-        // No session to tell: report it the way a missing result is reported.
+        // No session to switch: reported the way a missing result is.
         AddPGErrorRecord(errhp, OCI_ERROR, nullptr);
         return OCI_ERROR;
     }
-    PGresult *res = PQexec(server->conn, on ? "SET tav_stmt_level_tx = on" : "SET tav_stmt_level_tx = off");
-    const bool ok = res != nullptr && PQresultStatus(res) == PGRES_COMMAND_OK;
-    if (ok) {
-        server->stmtLevelTx = on;
-    } else {
-        ClearErrorHandle(errhp);
-        AddPGErrorRecord(errhp, OCI_ERROR, res);
-    }
-    PQclear(res);
-    return ok ? OCI_SUCCESS : OCI_ERROR;
+    server->stmtLevelTx = on;
+    return OCI_SUCCESS;
 }
 }  // namespace
 

@@ -9,6 +9,7 @@
 #include "conn/transcode.h"
 #include "diag/entry.h"
 #include "env/attributes.h"
+#include "env/compat.h"
 #include "env/env.h"
 #include "stmt/pqext/pqext.h"
 
@@ -112,22 +113,29 @@ ub4 PackServerRelease(int serverVersion) {
     return (major << 24) | (((rest / 100) & 0xF) << 20) | (((rest % 100) & 0xFF) << 12);
 }
 
+// The library's own mode reports 11.0.1.1.0. The Oracle-compatible mode
+// reports 11.2.0.4.0, the level the public headers announce
+// (OCI_MAJOR_VERSION 11, OCI_MINOR_VERSION 2): drivers refuse clients below
+// 11.2. There is no environment at hand here (drivers ask before they create
+// one), so the switch is read from the process.
 OCI_EXPORT void OCIClientVersion(sword *major_version, sword *minor_version, sword *update_num, sword *patch_num,
                                  sword *port_update_num) {
-    if (major_version != nullptr) *major_version = 11;
-    if (minor_version != nullptr) *minor_version = 0;
-    if (update_num != nullptr) *update_num = 1;
-    if (patch_num != nullptr) *patch_num = 1;
+    const bool oracle = CompatSwitchFromProcess();
+    if (major_version != nullptr) *major_version = OCI_MAJOR_VERSION;
+    if (minor_version != nullptr) *minor_version = oracle ? OCI_MINOR_VERSION : 0;
+    if (update_num != nullptr) *update_num = oracle ? 0 : 1;
+    if (patch_num != nullptr) *patch_num = oracle ? 4 : 1;
     if (port_update_num != nullptr) *port_update_num = 0;
 }
 
 OCI_EXPORT sword OCIServerVersion(void *hndlp, OCIError *errhp, OraText *bufp, ub4 bufsz, ub1 hndltype) {
-    if (hndlp == nullptr || errhp == nullptr || bufp == nullptr || bufsz == 0) return OCI_ERROR;
+    if (hndlp == nullptr || errhp == nullptr || bufp == nullptr || bufsz == 0)
+        return RefuseArgument(errhp, hndlp == nullptr ? "1" : bufp == nullptr ? "3" : "4");
     OCIServer *server = nullptr;
     sword rc = ServerOf(hndlp, errhp, hndltype, &server);
     if (rc != OCI_SUCCESS) return rc;
     OCIEnv *env = EnvOfHandle(server);
-    return RunEntry({"OCIServerVersion", OCI_FNCODE_SERVERVERSION}, env, errhp, [&]() -> sword {
+    return RunEntry({"OCIServerVersion", OCI_FNCODE_SERVERVERSION, false, 0, server}, env, errhp, [&]() -> sword {
         PQextDrain(server->conn);  // read-ahead in flight is kept before anything is sent
         PGresult *res = PQexec(server->conn, "SELECT VERSION()");
         if (PQresultStatus(res) != PGRES_TUPLES_OK || PQntuples(res) < 1 || PQnfields(res) < 1) {
@@ -163,6 +171,23 @@ OCI_EXPORT sword OCIServerRelease(void *hndlp, OCIError *errhp, OraText *bufp, u
     if (!RequireConnected(server, errhp)) return OCI_ERROR;
     if (version != nullptr) *version = PackServerRelease(PQserverVersion(server->conn));
     return OCIServerVersion(hndlp, errhp, bufp, bufsz, hndltype);
+}
+
+// The release call of newer clients. With OCI_SRVRELEASE2_CACHED only the
+// number is wanted and the text buffer may be absent.
+OCI_EXPORT sword OCIServerRelease2(void *hndlp, OCIError *errhp, OraText *bufp, ub4 bufsz, ub1 hndltype,
+                                   ub4 *version, ub4 mode) {
+    if ((mode & OCI_SRVRELEASE2_CACHED) == 0 || (bufp != nullptr && bufsz != 0))
+        return OCIServerRelease(hndlp, errhp, bufp, bufsz, hndltype, version);
+    if (!ValidConnHandle(errhp, HANDLE_OCIError) || hndlp == nullptr) return OCI_INVALID_HANDLE;
+    return RunEntry({"OCIServerRelease2", 0}, EnvOfHandle(errhp), errhp, [&]() -> sword {
+        OCIServer *server = nullptr;
+        sword rc = ServerOf(hndlp, errhp, hndltype, &server);
+        if (rc != OCI_SUCCESS) return rc;
+        if (!RequireConnected(server, errhp)) return OCI_ERROR;
+        if (version != nullptr) *version = PackServerRelease(PQserverVersion(server->conn));
+        return OCI_SUCCESS;
+    }, OCI_ARGS(hndlp, errhp, bufp, bufsz, hndltype, version, mode));
 }
 
 OCI_EXPORT sword OCIPing(OCISvcCtx *svchp, OCIError *errhp, ub4 mode) {

@@ -14,6 +14,7 @@
 #include "conn/transcode.h"
 #include "diag/entry.h"
 #include "env/attributes.h"
+#include "env/compat.h"
 #include "env/env.h"
 
 // Pools are shared between the threads of an application: the lists and
@@ -26,6 +27,7 @@ namespace {
 constexpr sb4 kErrIllegalMode = 24300;
 constexpr sb4 kErrInvalidPoolName = 24416;
 constexpr sb4 kErrCannotRelease = 24421;
+constexpr sb4 kErrPoolExhausted = 24418;
 constexpr sb4 kErrUnsupported = 30475;
 
 constexpr ub1 kHomogeneous = 2;
@@ -184,7 +186,12 @@ sword GetFromPool(OCISPool *pool, OCIEnv *env, OCIError *errhp, OCISvcCtx **svch
             *svchp = entry->svc;
             return OCI_SUCCESS;
         }
-        if (pool->totalCount >= pool->sessMax) return OCI_ERROR;
+        if (pool->totalCount >= pool->sessMax) {
+            // Oracle's client names the exhaustion; the library's own mode
+            // refuses without a record.
+            if (OracleCompat(env)) AddErrorRecord(errhp, OCI_ERROR, kErrPoolExhausted);
+            return OCI_ERROR;
+        }
         pool->totalCount++;  // the slot is ours while we log on unlocked
     }
     OCISvcCtx *svc = nullptr;
@@ -262,10 +269,10 @@ OCISPool *LendingPool(OCIEnv *env, const OCISvcCtx *svc, PoolEntry **found) {
 // Gives a lent session back to its pool. Work left uncommitted is rolled
 // back so the next borrower starts clean; a session whose connection is
 // broken or still busy is logged off and its place freed.
-sword ReturnToPool(OCISPool *pool, PoolEntry *entry, OCISvcCtx *svc, OCIError *errhp) {
+sword ReturnToPool(OCISPool *pool, PoolEntry *entry, OCISvcCtx *svc, OCIError *errhp, bool drop) {
     OCIServer *server = svc->server;
     PGconn *conn = server != nullptr ? server->conn : nullptr;
-    bool reusable = conn != nullptr && PQstatus(conn) == CONNECTION_OK;
+    bool reusable = !drop && conn != nullptr && PQstatus(conn) == CONNECTION_OK;
     if (reusable) {
         switch (PQtransactionStatus(conn)) {
         case PQTRANS_IDLE:
@@ -298,12 +305,23 @@ sword ReturnToPool(OCISPool *pool, PoolEntry *entry, OCISvcCtx *svc, OCIError *e
         pool->totalCount--;
     }
     // The broken connection's own end-of-session error says nothing the
-    // caller can act on: the session is gone either way.
+    // caller can act on: the session is gone either way. A caller that asked
+    // for the session to be dropped (a driver that found it dead) has what
+    // it asked for.
     sword rc = OCILogoff(svc, errhp);
-    if (rc == OCI_SUCCESS) ClearErrorHandle(errhp);
+    if (rc == OCI_SUCCESS || drop) {
+        ClearErrorHandle(errhp);
+        rc = OCI_SUCCESS;
+    }
     return rc;
 }
 }  // namespace
+
+void SPoolCounts(OCISPool *pool, ub4 *open, ub4 *busy) {
+    PoolGuard guard(pool);
+    *open = pool->totalCount;
+    *busy = static_cast<ub4>(list_length(pool->busyList));
+}
 
 void FreeSPoolContents(OCISPool *pool) {
     OCIEnv *env = EnvOfHandle(pool);
@@ -329,6 +347,10 @@ OCI_EXPORT sword OCISessionPoolCreate(OCIEnv *envhp, OCIError *errhp, OCISPool *
             AddErrorRecordStringX(errhp, OCI_ERROR, kErrBadArgument, 1, poolName == nullptr ? "4" : "5");
             return OCI_ERROR;
         }
+        // Oracle's client caches statements per pooled session when asked;
+        // the Oracle-compatible mode takes the request (each session's
+        // statement cache is set on its service context).
+        if (OracleCompat(envhp)) mode &= ~static_cast<ub4>(OCI_SPC_STMTCACHE);
         switch (mode) {
         case OCI_DEFAULT:
         case OCI_SPC_HOMOGENEOUS:
@@ -462,9 +484,14 @@ OCI_EXPORT sword OCISessionRelease(OCISvcCtx *svchp, OCIError *errhp, OraText *t
         return OCI_INVALID_HANDLE;
     OCIEnv *env = EnvOfHandle(svchp);
     return RunEntry({"OCISessionRelease", 0}, env, errhp, [&]() -> sword {
-        if (mode != OCI_DEFAULT) return OCI_ERROR;
+        // The Oracle-compatible mode takes the modes drivers release with:
+        // dropping the session (a dead one, typically) and retagging, which
+        // has nothing to do without tags.
+        const ub4 accepted = OracleCompat(env) ? OCI_SESSRLS_DROPSESS | OCI_SESSRLS_RETAG : 0;
+        if ((mode & ~accepted) != 0) return OCI_ERROR;
+        const bool drop = (mode & OCI_SESSRLS_DROPSESS) != 0;
         PoolEntry *entry = nullptr;
-        if (OCISPool *pool = LendingPool(env, svchp, &entry)) return ReturnToPool(pool, entry, svchp, errhp);
+        if (OCISPool *pool = LendingPool(env, svchp, &entry)) return ReturnToPool(pool, entry, svchp, errhp, drop);
         void *session = nullptr;
         sword rc = Get_OCISvcCtx(svchp, &session, nullptr, OCI_ATTR_SESSION, errhp);
         if (rc != OCI_SUCCESS) return rc;

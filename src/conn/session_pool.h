@@ -6,3 +6,6 @@
 // called when the pool handle is released. Handed-out sessions stay with the
 // application.
 void FreeSPoolContents(OCISPool *pool);
+
+// The pool's sessions: all of them (`open`) and those lent out (`busy`).
+void SPoolCounts(OCISPool *pool, ub4 *open, ub4 *busy);

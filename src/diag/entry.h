@@ -9,6 +9,12 @@
 //   runs the exit callbacks unless the work failed,
 //   traces and returns the status.
 //
+// In the Oracle-compatible mode a failed call also leaves what Oracle's
+// client leaves: at least one error record (the entry point's own
+// `failureError`, else a generic one, when the work added none), and a
+// server connection lost on the way reported as 3113 by the call that finds
+// it and as 3114 by every failing call after.
+//
 // The status the callbacks see starts at OCI_SUCCESS; when the work succeeds
 // the call returns that status, so a callback may change a success into its
 // own result. A failing work result is returned as it is, unless the entry
@@ -29,6 +35,10 @@ struct EntryInfo {
     const char *name;  // exported name, for the trace
     ub4 fcode;         // OCI function code of the callbacks, 0 for none
     bool exitOnFailure = false;  // run the exit callbacks after a failed work too
+    sb4 failureError = 0;  // Oracle-compatible mode: the record of a failure that left none
+    // Oracle-compatible mode: the server the call runs on, for calls whose
+    // handle argument is untyped (else found among the arguments).
+    OCIServer *server = nullptr;
 };
 
 // What a work function may tell the guard about the call in progress.
@@ -45,6 +55,35 @@ void TraceArgUnsigned(const char *&names, unsigned long long value);
 sword TraceReturn(sword status);
 // Runs `work` and turns an escaping exception into a record on `report`.
 sword Guarded(OCIError *report, sword (*thunk)(void *), void *work);
+
+// The Oracle-compatible failure reporting. Before the work, the guard notes
+// the server connection the call's first service context, statement or
+// server argument runs on, and whether it was up; after a failed work it
+// completes the records (see the top of this file).
+struct FailureWatch {
+    bool active = false;  // the mode is on for the reporting handle
+    OCIServer *server = nullptr;
+    bool wasConnected = false;
+};
+FailureWatch WatchServer(OCIError *report, OCIServer *server);
+OCIServer *ServerOfSvcCtx(const void *svchp);
+OCIServer *ServerOfStmt(const void *stmtp);
+OCIServer *ServerOfServer(const void *srvhp);
+void CompleteFailure(OCIError *report, const FailureWatch &watch, sb4 failureError);
+
+template <class T> OCIServer *ServerOfArg(T value) {
+    using P = std::remove_cv_t<std::remove_pointer_t<T>>;
+    if constexpr (!std::is_pointer<T>::value) return nullptr;
+    else if constexpr (std::is_same<P, OCISvcCtx>::value) return ServerOfSvcCtx(value);
+    else if constexpr (std::is_same<P, OCIStmt>::value) return ServerOfStmt(value);
+    else if constexpr (std::is_same<P, OCIServer>::value) return ServerOfServer(value);
+    else return nullptr;
+}
+template <class... Args> OCIServer *FirstServerArg(Args... args) {
+    OCIServer *found = nullptr;
+    ((found = found != nullptr ? found : ServerOfArg(args)), ...);
+    return found;
+}
 
 template <class T> void TraceArg(const char *&names, T value) {
     static_assert(std::is_scalar<T>::value, "entry point arguments are scalars");
@@ -100,6 +139,8 @@ sword RunEntry(const EntryInfo &info, OCIEnv *env, OCIError *errhp, Work &&work,
     RunBeforeUcbs(env, info.fcode, &status, args...);
     ClearErrorHandle(errhp);
     OCIError *report = errhp != nullptr ? errhp : (env != nullptr ? env->errhp : nullptr);
+    FailureWatch watch = WatchServer(report, nullptr);
+    if (watch.active) watch = WatchServer(report, info.server != nullptr ? info.server : FirstServerArg(args...));
     EntryCall call{info.exitOnFailure, status};
     using W = std::remove_reference_t<Work>;
     struct Bound {
@@ -113,6 +154,7 @@ sword RunEntry(const EntryInfo &info, OCIEnv *env, OCIError *errhp, Work &&work,
         else
             return (*p->work)();
     }, &bound);
+    if (rc == OCI_ERROR && watch.active) CompleteFailure(report, watch, info.failureError);
     if (rc != OCI_ERROR && rc != OCI_INVALID_HANDLE) {
         RunExitUcbs(env, info.fcode, &status, args...);
         if (rc == OCI_SUCCESS) rc = status;
@@ -121,6 +163,11 @@ sword RunEntry(const EntryInfo &info, OCIEnv *env, OCIError *errhp, Work &&work,
     }
     return TraceReturn(rc);
 }
+
+// A refusal before the guard runs (an argument the entry point cannot work
+// with): OCI_ERROR, and in the Oracle-compatible mode error 21560 naming the
+// argument's position on `errhp`, when that is an error handle.
+sword RefuseArgument(OCIError *errhp, const char *position);
 
 // Entry points without arguments worth tracing or forwarding.
 template <class Work>

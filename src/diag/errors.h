@@ -28,6 +28,10 @@ constexpr sb4 kErrUniqueConstraint = 1;  // its text names the constraint
 constexpr sb4 kErrNoMemory = 16506;
 constexpr sb4 kErrBadArgument = 21560;  // its text names the argument's position
 constexpr sb4 kErrConnectionTerminated = 25407;
+constexpr sb4 kErrUnsupportedFeature = 3001;
+constexpr sb4 kErrEndOfChannel = 3113;   // the connection was lost during this call
+constexpr sb4 kErrNotConnected = 3114;   // the connection was lost before this call
+constexpr sb4 kErrInternal = 24330;
 
 struct OCIError : OCIHandle {
     List *records;                  // errinfo*, oldest first

@@ -20,6 +20,8 @@
 #include <mutex>
 #include <string>
 
+#include "platform/os.h"
+
 std::atomic<FILE *> oci_debug_log{nullptr};
 std::atomic<ub8> oci_debug_mask{0xFFFFDFFF};  // everything but the wait counters
 std::atomic<sb4> OCI2PQ_TRACE_LEVEL{0};
@@ -113,7 +115,7 @@ void ocitrace(ub8 category, const char *function, const char *format, ...) {
     if (out == nullptr) return;
     // One entry is several writes: the stream lock keeps it whole when
     // other threads trace at the same time.
-    flockfile(out);
+    os::LockStream(out);
     if (function != nullptr) {
         fputs(function, out);
         fputs(": ", out);
@@ -122,29 +124,29 @@ void ocitrace(ub8 category, const char *function, const char *format, ...) {
     va_start(args, format);
     vfprintf(out, format, args);
     va_end(args);
-    funlockfile(out);
+    os::UnlockStream(out);
 }
 
 void ocitracehex(ub8 category, const char *label, const void *bytes, size_t length) {
     if (!ocitracing(category)) return;
     FILE *out = oci_debug_log;
     if (out == nullptr) return;
-    flockfile(out);
+    os::LockStream(out);
     WriteHexDump(out, label, static_cast<const unsigned char *>(bytes), length);
-    funlockfile(out);
+    os::UnlockStream(out);
 }
 
 void o2pTrace(int level, const char *format, ...) {
     FILE *out = oci_debug_log;
     if (out == nullptr || OCI2PQ_TRACE_LEVEL < level) return;
-    flockfile(out);
+    os::LockStream(out);
     fprintf(out, "TRACE%d-%s[%s:%d]: ", level, "o2pTrace", "ociutil", 916);
     va_list args;
     va_start(args, format);
     vfprintf(out, format, args);
     va_end(args);
     fflush(out);
-    funlockfile(out);
+    os::UnlockStream(out);
 }
 
 // The diagnostic queries below run on the application's own connection and

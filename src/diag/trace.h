@@ -33,9 +33,9 @@ void InitDebugSettings();
 
 bool ocitracing(ub8 category);
 void ocitrace(ub8 category, const char *function, const char *format, ...)
-    __attribute__((format(printf, 3, 4)));
+    __attribute__((format(gnu_printf, 3, 4)));
 void ocitracehex(ub8 category, const char *label, const void *bytes, size_t length);
-void o2pTrace(int level, const char *format, ...) __attribute__((format(printf, 2, 3)));
+void o2pTrace(int level, const char *format, ...) __attribute__((format(gnu_printf, 2, 3)));
 
 void debugLogCursors(PGconn *conn, const char *tag);
 void debugLogPreparedStmts(PGconn *conn, const char *tag);

@@ -2,8 +2,6 @@
 // points, and loading callback packages named in ORA_OCI_UCBPKG.
 #include "diag/ucb.h"
 
-#include <dlfcn.h>
-
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -13,6 +11,7 @@
 
 #include "diag/entry.h"
 #include "env/memory.h"
+#include "platform/os.h"
 
 namespace {
 // Fixed values handed to every callback in the function-code, moment and
@@ -188,19 +187,17 @@ sword o2pLoadUCBs(OCIEnv *env) {
         }
         processed++;
         o2pTrace(3, "Loading Callback Module: %s\n", name.c_str());
-        const std::string file = name + ".so";
-        void *handle = dlopen(file.c_str(), RTLD_LAZY);
+        const std::string file = name + os::kLibrarySuffix;
+        std::string reason;
+        void *handle = os::OpenLibrary(file.c_str(), &reason);
         if (handle == nullptr) {
-            const char *reason = dlerror();
-            o2pTrace(0, "Could not load user callback package %s [reason: %s]\n", name.c_str(),
-                     reason != nullptr ? reason : "");
+            o2pTrace(0, "Could not load user callback package %s [reason: %s]\n", name.c_str(), reason.c_str());
             continue;
         }
         const std::string symbol = name + "Init";
-        dlerror();
-        void *init = dlsym(handle, symbol.c_str());
-        if (const char *error = dlerror()) {
-            std::fprintf(stderr, "%s\n", error);
+        void *init = os::FindSymbol(handle, symbol.c_str(), &reason);
+        if (init == nullptr) {
+            std::fprintf(stderr, "%s\n", reason.c_str());
             std::exit(1);
         }
         // The package stays loaded for the life of the process: its callbacks

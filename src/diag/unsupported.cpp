@@ -6,6 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "env/compat.h"
+#include "env/env.h"
+
 namespace unsupported_detail {
 
 namespace {
@@ -37,6 +40,19 @@ void RequireUnimplementedAllowed(const GuardedSite &site) {
 
 void NoteUnsupported(OCIError *errhp) {
     if (OCIError *err = AsErrorHandle(errhp)) SetErrorHandleMessage(err, kUnsupportedFeature);
+}
+
+bool RefusesLikeOracle(const OCIEnv *env) {
+    // Without an environment there is only the process to ask.
+    return env != nullptr ? OracleCompat(env) : CompatSwitchFromProcess();
+}
+
+void RecordUnsupported(OCIError *errhp, OCIEnv *env) {
+    OCIError *target = AsErrorHandle(errhp);
+    if (target == nullptr && env != nullptr) target = env->errhp;
+    if (target == nullptr) return;
+    ClearErrorHandle(target);
+    AddErrorRecord(target, OCI_ERROR, kUnsupportedFeature);
 }
 
 void TraceResultText(sword status) { entry_detail::TraceReturn(status); }

@@ -11,6 +11,11 @@
 //
 // None of them adds an error record or clears the error handle: applications
 // that probe these calls keep whatever records they had.
+//
+// The Oracle-compatible mode refuses the way Oracle's client refuses what it
+// does not offer: no member ends the process, and each one that is given an
+// error handle leaves record 3001 on it (a guarded member also returns
+// OCI_ERROR).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -52,6 +57,24 @@ void RequireUnimplementedAllowed(const GuardedSite &site);
 // an error handle; adds no record.
 void NoteUnsupported(OCIError *errhp);
 
+// Whether a call reaching `env` (null: no environment of this library was
+// reached) refuses the Oracle way.
+bool RefusesLikeOracle(const OCIEnv *env);
+// The Oracle refusal: clears `errhp` and adds record 3001, or does the same
+// on the environment's own error handle when `errhp` is none.
+void RecordUnsupported(OCIError *errhp, OCIEnv *env);
+
+// The first argument typed as an error handle, else null.
+template <class... Args> OCIError *ErrorHandleArg(Args... args) {
+    OCIError *found = nullptr;
+    auto pick = [&found](auto value) {
+        if constexpr (std::is_same<decltype(value), OCIError *>::value)
+            if (found == nullptr) found = value;
+    };
+    (pick(args), ...);
+    return found;
+}
+
 template <class... Args> void TraceArgs(const char *argNames, Args... args) {
     if (!entry_detail::ArgsTraced()) return;
     const char *names = argNames;
@@ -89,9 +112,16 @@ sword GuardedUnsupported(const GuardedSite &site, const void *envHandle, OCIErro
                          const char *argNames, Args... args) {
     TraceWhat(site.what);
     sword status = OCI_SUCCESS;
-    OCIEnv *env = HasUcbSlot(site.fcode) ? CallbackEnvironment(envHandle, errhp) : nullptr;
+    OCIEnv *reached = CallbackEnvironment(envHandle, errhp);
+    OCIEnv *env = HasUcbSlot(site.fcode) ? reached : nullptr;
     RunBeforeUcbs(env, site.fcode, &status, args...);
     TraceArgs(argNames, args...);
+    if (RefusesLikeOracle(reached)) {
+        RecordUnsupported(errhp, reached);
+        sword refused = OCI_ERROR;
+        RunExitUcbs(env, site.fcode, &refused, args...);
+        return TraceResult(refused);
+    }
     RequireUnimplementedAllowed(site);
     NoteUnsupported(errhp);
     const sword result = status;
@@ -106,6 +136,9 @@ R RefuseUnsupported(R result, const char *what, OCIError *noteOn, const char *ar
     TraceWhat(what);
     TraceArgs(argNames, args...);
     NoteUnsupported(noteOn);
+    OCIError *errhp = noteOn != nullptr ? noteOn : ErrorHandleArg(args...);
+    if (errhp != nullptr && RefusesLikeOracle(CallbackEnvironment(nullptr, errhp)))
+        RecordUnsupported(errhp, nullptr);
     return TraceResult(result);
 }
 

@@ -83,7 +83,9 @@ OCI_EXPORT sword OCIDurationEnd(OCIEnv *env, OCIError *err, const OCISvcCtx *svc
     return GUARDED_UNSUPPORTED(0, "Ending Duration", env, err, env, err, svc, duration);
 }
 
-// LOBs with callbacks.
+// LOBs with callbacks. (The LOB calls drivers make on every LOB are in
+// conn/lob_compat.cpp: guarded as these in the library's own mode, working
+// in the Oracle-compatible mode.)
 
 OCI_EXPORT sword OCILobAppend(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *dst_locp,
                               OCILobLocator *src_locp) {
@@ -150,13 +152,6 @@ OCI_EXPORT sword OCILobCharSetId(OCIEnv *envhp, OCIError *errhp, const OCILobLoc
                                csid);
 }
 
-OCI_EXPORT sword OCILobCreateTemporary(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp,
-                                       ub2 csid, ub1 csfrm, ub1 lobtype, boolean cache,
-                                       OCIDuration duration) {
-    return GUARDED_UNSUPPORTED(0, "Creating Temporary LOB", svchp, errhp, svchp, errhp, locp, csid,
-                               csfrm, lobtype, cache, duration);
-}
-
 OCI_EXPORT sword OCILobDisableBuffering(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp) {
     return GUARDED_UNSUPPORTED(0, "Disabling LOB Buffering", svchp, errhp, svchp, errhp, locp);
 }
@@ -215,21 +210,6 @@ OCI_EXPORT sword OCILobFlushBuffer(OCISvcCtx *svchp, OCIError *errhp, OCILobLoca
     return GUARDED_UNSUPPORTED(0, "Flushing LOB Buffer", svchp, errhp, svchp, errhp, locp, flag);
 }
 
-OCI_EXPORT sword OCILobFreeTemporary(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp) {
-    return GUARDED_UNSUPPORTED(0, "Freeing Temporary LOB", svchp, errhp, svchp, errhp, locp);
-}
-
-OCI_EXPORT sword OCILobGetChunkSize(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp,
-                                    ub4 *chunksizep) {
-    return GUARDED_UNSUPPORTED(0, "Getting LOB Chunk Size", svchp, errhp, svchp, errhp, locp,
-                               chunksizep);
-}
-
-OCI_EXPORT sword OCILobGetLength2(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp,
-                                  oraub8 *lenp) {
-    return GUARDED_UNSUPPORTED(0, "Getting LOB Length", svchp, errhp, svchp, errhp, locp, lenp);
-}
-
 OCI_EXPORT sword OCILobGetStorageLimit(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *lobp,
                                        oraub8 *limitp) {
     return GUARDED_UNSUPPORTED(0, "Getting LOB Storage Limit", svchp, errhp, svchp, errhp, lobp,
@@ -239,18 +219,6 @@ OCI_EXPORT sword OCILobGetStorageLimit(OCISvcCtx *svchp, OCIError *errhp, OCILob
 OCI_EXPORT sword OCILobIsEqual(OCIEnv *envhp, const OCILobLocator *x, const OCILobLocator *y,
                                boolean *is_equal) {
     return GUARDED_UNSUPPORTED(0, "Comparing LOB Locators", envhp, nullptr, envhp, x, y, is_equal);
-}
-
-OCI_EXPORT sword OCILobIsOpen(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp,
-                              boolean *flag) {
-    return GUARDED_UNSUPPORTED(0, "Checking Whether LOB Is Open", svchp, errhp, svchp, errhp, locp,
-                               flag);
-}
-
-OCI_EXPORT sword OCILobIsTemporary(OCIEnv *envp, OCIError *errhp, OCILobLocator *locp,
-                                   boolean *is_temporary) {
-    return GUARDED_UNSUPPORTED(0, "Checking Whether LOB Is Temporary", envp, errhp, envp, errhp,
-                               locp, is_temporary);
 }
 
 OCI_EXPORT sword OCILobLoadFromFile(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *dst_locp,
@@ -267,29 +235,10 @@ OCI_EXPORT sword OCILobLoadFromFile2(OCISvcCtx *svchp, OCIError *errhp, OCILobLo
                                src_filep, amount, dst_offset, src_offset);
 }
 
-OCI_EXPORT sword OCILobLocatorAssign(OCISvcCtx *svchp, OCIError *errhp,
-                                     const OCILobLocator *src_locp, OCILobLocator **dst_locpp) {
-    return GUARDED_UNSUPPORTED(0, "Assigning LOB Locator", svchp, errhp, svchp, errhp, src_locp,
-                               dst_locpp);
-}
-
 OCI_EXPORT sword OCILobLocatorIsInit(OCIEnv *envhp, OCIError *errhp, const OCILobLocator *locp,
                                      boolean *is_initialized) {
     return GUARDED_UNSUPPORTED(0, "Checking Whether LOB Locator Is Initialized", envhp, errhp,
                                envhp, errhp, locp, is_initialized);
-}
-
-OCI_EXPORT sword OCILobRead2(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp,
-                             oraub8 *byte_amtp, oraub8 *char_amtp, oraub8 offset, void *bufp,
-                             oraub8 bufl, ub1 piece, void *ctxp, OCICallbackLobRead2 cbfp,
-                             ub2 csid, ub1 csfrm) {
-    return GUARDED_UNSUPPORTED(0, "Reading LOB", svchp, errhp, svchp, errhp, locp, byte_amtp,
-                               char_amtp, offset, bufp, bufl, piece, ctxp, cbfp, csid, csfrm);
-}
-
-OCI_EXPORT sword OCILobTrim2(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp,
-                             oraub8 newlen) {
-    return GUARDED_UNSUPPORTED(0, "Trimming LOB", svchp, errhp, svchp, errhp, locp, newlen);
 }
 
 OCI_EXPORT sword OCILobWrite(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp, ub4 *amtp,
@@ -297,14 +246,6 @@ OCI_EXPORT sword OCILobWrite(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *l
                              OCICallbackLobWrite cbfp, ub2 csid, ub1 csfrm) {
     return GUARDED_UNSUPPORTED(0, "Writing LOB", svchp, errhp, svchp, errhp, locp, amtp, offset,
                                bufp, buflen, piece, ctxp, cbfp, csid, csfrm);
-}
-
-OCI_EXPORT sword OCILobWrite2(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *locp,
-                              oraub8 *byte_amtp, oraub8 *char_amtp, oraub8 offset, void *bufp,
-                              oraub8 buflen, ub1 piece, void *ctxp, OCICallbackLobWrite2 cbfp,
-                              ub2 csid, ub1 csfrm) {
-    return GUARDED_UNSUPPORTED(0, "Writing LOB", svchp, errhp, svchp, errhp, locp, byte_amtp,
-                               char_amtp, offset, bufp, buflen, piece, ctxp, cbfp, csid, csfrm);
 }
 
 OCI_EXPORT sword OCILobWriteAppend2(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *lobp,

@@ -97,22 +97,12 @@ OCI_EXPORT sword OCIFormatString(void *hndl, OCIError *err, OraText *buffer,
                               returnLength, formatString);
 }
 
-// NLS information.
+// NLS information (OCINlsNumericInfoGet, OCINlsNameMap: conn/nls_compat.cpp).
 
 OCI_EXPORT sword OCINlsGetInfo(void *envhp, OCIError *errhp, OraText *buf, size_t buflen,
                                ub2 item) {
     return REFUSE_UNSUPPORTED(kRefused, "Getting NLS Information", envhp, errhp, buf, buflen,
                               item);
-}
-
-OCI_EXPORT sword OCINlsNumericInfoGet(void *envhp, OCIError *errhp, sb4 *val, ub2 item) {
-    return REFUSE_UNSUPPORTED(kRefused, "Getting NLS Numeric Information", envhp, errhp, val,
-                              item);
-}
-
-OCI_EXPORT sword OCINlsNameMap(void *envhp, OraText *buf, size_t buflen, const OraText *srcbuf,
-                               uword flag) {
-    return REFUSE_UNSUPPORTED(kRefused, "Mapping NLS Name", envhp, buf, buflen, srcbuf, flag);
 }
 
 OCI_EXPORT boolean OCICharSetConversionIsReplacementUsed(void *envhp) {

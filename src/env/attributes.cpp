@@ -3,6 +3,7 @@
 #include "env/attributes.h"
 
 #include "diag/entry.h"
+#include "env/compat.h"
 #include "env/env.h"
 
 namespace {
@@ -43,15 +44,50 @@ bool ParentIsEnvOrNone(const void *h) {
     const void *parent = AsHandle(h)->parenth;
     return parent == nullptr || HandleAs<OCIEnv>(parent, HANDLE_OCIEnv) != nullptr;
 }
+
+// How the Oracle-compatible mode differs here, decided once per call:
+//   - a handle is dispatched by its own kind, whatever type the caller names
+//     (drivers name OCI_HTYPE_DESCRIBE for parameter descriptors);
+//   - bind and define handles, which live under their statement, take
+//     attributes too;
+//   - the attributes drivers set for bookkeeping, and those they read to
+//     size buffers and count pool sessions, are answered first;
+//   - a failure without a record of its own gets "attribute is invalid".
+struct AttrCall {
+    bool oracle;
+    ub4 type;  // the type the call is dispatched by
+};
+
+AttrCall ClassifyAttrCall(const void *h, ub4 given) {
+    AttrCall call{OracleCompatOf(h), given};
+    if (call.oracle) {
+        const HandleKind *kind = FindHandleKind(AsHandle(h)->handleType);
+        if (kind != nullptr) call.type = kind->publishedType;
+    }
+    return call;
+}
+
+bool ParentAccepted(const void *h, const AttrCall &call) {
+    if (ParentIsEnvOrNone(h)) return true;
+    const ub4 code = AsHandle(h)->handleType;
+    return call.oracle && (code == HANDLE_OCIBind || code == HANDLE_OCIDefine);
+}
+
+sb4 FailureErrorOf(const AttrCall &call) { return call.oracle ? kErrAttributeInvalid : 0; }
 }  // namespace
 
 OCI_EXPORT sword OCIAttrGet(const void *trgthndlp, ub4 trghndltyp, void *attributep, ub4 *sizep, ub4 attrtype,
                             OCIError *errhp) {
     if (trgthndlp == nullptr || attributep == nullptr || HandleAs<OCIError>(errhp, HANDLE_OCIError) == nullptr)
         return OCI_INVALID_HANDLE;
-    if (!ParentIsEnvOrNone(trgthndlp)) return OCI_INVALID_HANDLE;
-    return RunEntry({"OCIAttrGet", 0}, nullptr, errhp, [&]() -> sword {
-        const AttrKind *kind = FindAttrKind(trghndltyp);
+    const AttrCall call = ClassifyAttrCall(trgthndlp, trghndltyp);
+    if (!ParentAccepted(trgthndlp, call)) return OCI_INVALID_HANDLE;
+    return RunEntry({"OCIAttrGet", 0, false, FailureErrorOf(call)}, nullptr, errhp, [&]() -> sword {
+        sword answered = OCI_SUCCESS;
+        if (call.oracle &&
+            OracleAttrGet(const_cast<void *>(trgthndlp), call.type, attributep, sizep, attrtype, errhp, &answered))
+            return answered;
+        const AttrKind *kind = FindAttrKind(call.type);
         if (kind == nullptr || kind->get == nullptr) return OCI_ERROR;
         return kind->get(const_cast<void *>(trgthndlp), attributep, sizep, attrtype, errhp);
     }, OCI_ARGS(trgthndlp, trghndltyp, attributep, sizep, attrtype, errhp));
@@ -64,15 +100,20 @@ OCI_EXPORT sword OCIAttrSet(void *trgthndlp, ub4 trghndltyp, void *attributep, u
         ocitracehex(TRACE_ATTRIBUTE, "attributep", attributep, size);
     if (trgthndlp == nullptr || errhp == nullptr) return OCI_ERROR;
     OCIHandle *h = AsHandle(trgthndlp);
-    if (!ParentIsEnvOrNone(h)) return OCI_ERROR;
-    if (h->parenth == nullptr && (trghndltyp != OCI_HTYPE_ENV || h->handleType != HANDLE_OCIEnv)) return OCI_ERROR;
+    const AttrCall attr = ClassifyAttrCall(h, trghndltyp);
+    if (!ParentAccepted(h, attr)) return OCI_ERROR;
+    if (h->parenth == nullptr && (attr.type != OCI_HTYPE_ENV || h->handleType != HANDLE_OCIEnv)) return OCI_ERROR;
     OCIEnv *env = EnvOfHandle(h);
-    return RunEntry({"OCIAttrSet", OCI_FNCODE_ATTRSET, true}, env, errhp, [&](EntryCall &call) -> sword {
-        if (SetRefusesType(trghndltyp)) {
+    return RunEntry({"OCIAttrSet", OCI_FNCODE_ATTRSET, true, FailureErrorOf(attr)}, env, errhp,
+                    [&](EntryCall &call) -> sword {
+        sword answered = OCI_SUCCESS;
+        if (attr.oracle && OracleAttrSet(trgthndlp, attr.type, attributep, size, attrtype, errhp, &answered))
+            return answered;
+        if (SetRefusesType(attr.type)) {
             call.exitOnFailure = false;
             return OCI_ERROR;
         }
-        const AttrKind *kind = FindAttrKind(trghndltyp);
+        const AttrKind *kind = FindAttrKind(attr.type);
         if (kind == nullptr || kind->set == nullptr) return OCI_SUCCESS;
         return kind->set(trgthndlp, attributep, size, attrtype, errhp);
     }, OCI_ARGS(trgthndlp, trghndltyp, attributep, size, attrtype, errhp));

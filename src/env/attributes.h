@@ -27,6 +27,14 @@ sword Set_OCIDefine(void *h, void *attributep, ub4 size, ub4 attrtype, OCIError 
 sword Get_OCIDescribe(void *h, void *attributep, ub4 *sizep, ub4 attrtype, OCIError *errhp);
 sword Get_OCIParam(void *h, void *attributep, ub4 *sizep, ub4 attrtype, OCIError *errhp);
 
+// The Oracle-compatible mode's own answers, tried before the kind's getter
+// or setter (the handle is dispatched by its own kind, `type`). True when
+// the attribute was answered; its status is then in *status.
+bool OracleAttrGet(void *h, ub4 type, void *attributep, ub4 *sizep, ub4 attrtype, OCIError *errhp,
+                   sword *status);
+bool OracleAttrSet(void *h, ub4 type, void *attributep, ub4 size, ub4 attrtype, OCIError *errhp,
+                   sword *status);
+
 // Private attributes of this library.
 constexpr ub4 OCI_ATTR_PG_STMT_LEVEL_TX = 5000;  // server: statement-level transactions
 constexpr ub4 OCI_ATTR_PG_HOLD_MODE = 5001;      // server, statement: cursor mode

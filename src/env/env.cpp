@@ -5,8 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "conn/nls.h"
 #include "diag/catalogue.h"
 #include "diag/entry.h"
+#include "env/compat.h"
 #include "platform/thread_handles.h"
 #include "stmt/stmt_handles.h"
 
@@ -34,6 +36,7 @@ OCIEnv *Alloc_OCIEnv() {
     auto *env = NewHandle<OCIEnv>(HANDLE_OCIEnv);
     if (env == nullptr) return nullptr;
     env->varcharSemantics = std::getenv("OCI_PG_VARCHARS") != nullptr ? 0 : 1;
+    env->oracleCompat = CompatSwitchFromProcess() ? 1 : 0;
     env->toUtf8 = env->fromUtf8 = reinterpret_cast<iconv_t>(-1);
     env->errhp = Alloc_OCIError();
     if (env->errhp == nullptr) {
@@ -167,6 +170,38 @@ sword Abandon(OCIEnv **envhpp) {
     *envhpp = nullptr;
     return OCI_ERROR;
 }
+
+// Turns an environment into a UTF-16 one: the application's texts are
+// UTF-16LE, converted to and from UTF-8 on the wire.
+bool MakeUtf16(OCIEnv *env) {
+    env->mode |= OCI_UTF16;
+    InitNls(env, kUtf8CharsetId);
+    env->charsetId = kUtf16LECharsetId;
+    env->utf16 = 1;
+    env->toUtf8 = iconv_open("UTF-8", kUtf16LEName);
+    env->fromUtf8 = iconv_open(kUtf16LEName, "UTF-8");
+    return env->toUtf8 != reinterpret_cast<iconv_t>(-1) && env->fromUtf8 != reinterpret_cast<iconv_t>(-1);
+}
+
+// The Oracle-compatible reading of OCIEnvNlsCreate's character sets: Oracle
+// ids (0 keeps what NLS_LANG or the locale chose). An id with no encoding
+// here fails the creation.
+bool ApplyOracleCharsets(OCIEnv *env, ub2 charset, ub2 ncharset) {
+    if (ncharset != 0 && nls::EncodingOfOracleId(ncharset) < 0) return false;
+    env->oracleNcharset = ncharset;
+    if (charset == 0) return true;
+    const int encoding = nls::EncodingOfOracleId(charset);
+    if (encoding < 0) return false;
+    if (env->utf16) {
+        // OCI_UTF16 mode decides the texts' form, and so the id reported.
+        if (encoding == nls::ENC_UTF16LE) env->oracleCharset = charset;
+        return true;
+    }
+    env->oracleCharset = charset;
+    if (encoding == nls::ENC_UTF16LE) return MakeUtf16(env);
+    env->charsetId = encoding;
+    return true;
+}
 }  // namespace
 
 OCI_EXPORT sword OCIEnvCreate(OCIEnv **envhpp, ub4 mode, void *ctxp, void *(*malocfp)(void *, size_t),
@@ -178,17 +213,7 @@ OCI_EXPORT sword OCIEnvCreate(OCIEnv **envhpp, ub4 mode, void *ctxp, void *(*mal
         OCIEnv *env = *envhpp;
         env->mode |= mode & kEnvCreateModeBits;
         if (mode != 0 && (mode & (kEnvCreateModeBits | OCI_UTF16)) == 0) return Abandon(envhpp);
-        if (mode & OCI_UTF16) {
-            env->mode |= OCI_UTF16;
-            InitNls(env, kUtf8CharsetId);
-            env->charsetId = kUtf16LECharsetId;
-            env->utf16 = 1;
-            env->toUtf8 = iconv_open("UTF-8", kUtf16LEName);
-            env->fromUtf8 = iconv_open(kUtf16LEName, "UTF-8");
-            if (env->toUtf8 == reinterpret_cast<iconv_t>(-1) ||
-                env->fromUtf8 == reinterpret_cast<iconv_t>(-1))
-                return Abandon(envhpp);
-        }
+        if ((mode & OCI_UTF16) && !MakeUtf16(env)) return Abandon(envhpp);
         // Outside UTF-16 mode OCIEnvInit has already chosen the character set
         // from NLS_LANG or the locale.
         if (O2PEnvMode & 0x2) env->mode |= OCI_OBJECT;
@@ -202,6 +227,8 @@ OCI_EXPORT sword OCIEnvNlsCreate(OCIEnv **envhpp, ub4 mode, void *ctxp, void *(*
     sword rc = OCIEnvCreate(envhpp, mode, ctxp, malocfp, ralocfp, mfreefp, xtramem_sz, usrmempp);
     if (rc != OCI_SUCCESS) return rc;
     return RunEntry({"OCIEnvNlsCreate", 0}, nullptr, nullptr, [&]() -> sword {
+        if (OracleCompat(*envhpp))
+            return ApplyOracleCharsets(*envhpp, charset, ncharset) ? OCI_SUCCESS : Abandon(envhpp);
         if (charset > 40) return Abandon(envhpp);
         // A UTF-16 environment keeps its character set: re-selecting one
         // from NLS_LANG or the locale would leave its texts converted as

@@ -48,6 +48,11 @@ struct OCIEnv : OCIHandle {
     iconv_t fromUtf8;
     List *contexts;
     ub1 platformFlags;  // OCIThreadInit / OCIFileInit called on this environment
+    ub1 oracleCompat;   // OCI_COMPAT=oracle when the environment was created
+    // Oracle-compatible mode: the Oracle character-set ids OCIEnvNlsCreate
+    // was given (0: none, the ids follow the encoding).
+    ub2 oracleCharset;
+    ub2 oracleNcharset;
 };
 
 // Mode bit recorded at creation and never read.

@@ -55,6 +55,7 @@ void ReleaseByCode(OCIHandle *h) {
     case HANDLE_OCIDateTime: Free_OCIDateTime(static_cast<OCIDateTime *>(h)); break;
     case HANDLE_OCIInterval: Free_OCIInterval(static_cast<OCIInterval *>(h)); break;
     case HANDLE_OCILobLocator: Free_OCILobLocator(static_cast<OCILobLocator *>(h)); break;
+    case HANDLE_OCIRowid: Free_OCIRowid(static_cast<OCIRowid *>(h)); break;
     default: break;
     }
 }
@@ -82,6 +83,7 @@ ub4 DescriptorCode(ub4 type) {
     case OCI_DTYPE_INTERVAL_YM: case OCI_DTYPE_INTERVAL_DS: return HANDLE_OCIInterval;
     case OCI_DTYPE_DATE: case OCI_DTYPE_TIMESTAMP: case OCI_DTYPE_TIMESTAMP_TZ:
     case OCI_DTYPE_TIMESTAMP_LTZ: return HANDLE_OCIDateTime;
+    case OCI_DTYPE_ROWID: return HANDLE_OCIRowid;
     default: return HANDLE_None;
     }
 }
@@ -92,6 +94,7 @@ OCIHandle *AllocDescriptor(ub4 type) {
     case HANDLE_OCIParam: return Alloc_OCIParam();
     case HANDLE_OCIInterval: return Alloc_OCIInterval(type);
     case HANDLE_OCIDateTime: return Alloc_OCIDateTime(type);
+    case HANDLE_OCIRowid: return Alloc_OCIRowid();
     default: return nullptr;
     }
 }
@@ -189,7 +192,7 @@ OCI_EXPORT sword OCIDescriptorAlloc(const void *parenth, void **descpp, const ub
     return RunEntry({"OCIDescriptorAlloc", OCI_FNCODE_DESCRIPTORALLOC}, env, nullptr, [&]() -> sword {
         // OCI_DTYPE_LOCATOR passes the range check but no descriptor kind
         // exists for it; it is refused like the other unsupported types.
-        if (DescriptorCode(type) == HANDLE_None) {
+        if (DescriptorCode(type) == HANDLE_None || (type == OCI_DTYPE_ROWID && !RowidDescriptorsAllowed(env))) {
             *descpp = nullptr;
             return OCI_INVALID_HANDLE;
         }

@@ -12,7 +12,7 @@ OCIEnv *EnvOfHandle(const void *p) {
     for (int depth = 0; p != nullptr && depth < 8; depth++) {
         OCIHandle *h = AsHandle(p);
         if (h->handleType == HANDLE_OCIEnv) return static_cast<OCIEnv *>(h);
-        if (h->handleType == HANDLE_None || h->handleType > HANDLE_OCILobLocator) return nullptr;
+        if (h->handleType == HANDLE_None || h->handleType > HANDLE_OCIRowid) return nullptr;
         p = h->parenth;
     }
     return nullptr;
@@ -55,6 +55,7 @@ constexpr HandleKind kHandleKinds[] = {
     {HANDLE_OCIInterval, "OCIInterval", OCI_DTYPE_INTERVAL_DS, true},
     {HANDLE_OCISPool, "OCISPool", OCI_HTYPE_SPOOL, false},
     {HANDLE_OCILobLocator, "OCILobLocator", OCI_DTYPE_LOB, true},
+    {HANDLE_OCIRowid, "OCIRowid", OCI_DTYPE_ROWID, true},
 };
 }  // namespace
 

@@ -28,6 +28,7 @@ enum HandleCode : ub4 {
     HANDLE_OCIInterval = 17,
     HANDLE_OCISPool = 18,
     HANDLE_OCILobLocator = 19,
+    HANDLE_OCIRowid = 20,
 };
 
 // Every handle and descriptor record starts with these four fields.

@@ -1,8 +1,7 @@
-// OCIFile: operating-system files through POSIX descriptors, with OCI argument
+// OCIFile: operating-system files through plain descriptors, with OCI argument
 // checks and OCI error numbers.
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <stdio.h>
 
 #include <cerrno>
 #include <cstdint>
@@ -13,6 +12,7 @@
 #include "diag/entry.h"
 #include "env/env.h"
 #include "platform/env_flags.h"
+#include "platform/os.h"
 
 struct OCIFileObject {
     int fd;
@@ -32,7 +32,7 @@ constexpr sb4 kErrSystemCall = 30157;
 constexpr sb4 kErrUninitialised = 30162;
 
 constexpr ub4 kCreateFlags = OCI_FILE_CREATE | OCI_FILE_EXCL | OCI_FILE_TRUNCATE | OCI_FILE_APPEND;
-constexpr mode_t kNewFilePermissions = 0666;  // narrowed by the process umask
+constexpr int kNewFilePermissions = 0666;  // narrowed by the process umask
 
 sword Fail(OCIError *err, sb4 code) {
     AddErrorRecord(err, OCI_ERROR, code);
@@ -87,13 +87,13 @@ int OpenFlags(ub4 mode, ub4 create) {
     if (create & OCI_FILE_EXCL) flags |= O_CREAT | O_EXCL;
     if (create & OCI_FILE_TRUNCATE) flags |= O_TRUNC;
     if (create & OCI_FILE_APPEND) flags |= O_APPEND;
-    return flags | O_CLOEXEC;
+    return flags;
 }
 
 sword NewFileObject(OCIError *err, OCIFileObject **filep, int fd, bool standardStream) {
     auto *file = o2pNew<OCIFileObject>();
     if (file == nullptr) {
-        if (!standardStream) close(fd);
+        if (!standardStream) os::CloseFile(fd);
         return Fail(err, kErrNoMemory);
     }
     file->fd = fd;
@@ -124,9 +124,9 @@ OCI_EXPORT sword OCIFileOpen(void *hndl, OCIError *err, OCIFileObject **filep, O
         if (filep == nullptr) return Fail(err, kErrInvalidArgument);
         *filep = nullptr;
         switch (type) {
-        case OCI_FILE_STDIN: return NewFileObject(err, filep, STDIN_FILENO, true);
-        case OCI_FILE_STDOUT: return NewFileObject(err, filep, STDOUT_FILENO, true);
-        case OCI_FILE_STDERR: return NewFileObject(err, filep, STDERR_FILENO, true);
+        case OCI_FILE_STDIN: return NewFileObject(err, filep, os::StandardStream(0), true);
+        case OCI_FILE_STDOUT: return NewFileObject(err, filep, os::StandardStream(1), true);
+        case OCI_FILE_STDERR: return NewFileObject(err, filep, os::StandardStream(2), true);
         case OCI_FILE_BIN:
         case OCI_FILE_TEXT: break;
         default: return Fail(err, kErrInvalidArgument);
@@ -135,9 +135,7 @@ OCI_EXPORT sword OCIFileOpen(void *hndl, OCIError *err, OCIFileObject **filep, O
         const int flags = OpenFlags(mode, create);
         if (flags < 0) return Fail(err, kErrInvalidArgument);
         const std::string name = FileName(path, filename);
-        int fd;
-        do fd = open(name.c_str(), flags, kNewFilePermissions);
-        while (fd < 0 && errno == EINTR);
+        const int fd = os::OpenFile(name.c_str(), flags, kNewFilePermissions);
         if (fd < 0) return FailWithErrno(err, errno);
         return NewFileObject(err, filep, fd, false);
     }, OCI_ARGS(hndl, err, filep, filename, path, mode, create, type));
@@ -147,7 +145,7 @@ OCI_EXPORT sword OCIFileClose(void *hndl, OCIError *err, OCIFileObject *filep) {
     return FileEntry("OCIFileClose", hndl, err, [&](OCIEnv *env) -> sword {
         if (!Initialised(env)) return Fail(err, kErrUninitialised);
         if (filep == nullptr) return Fail(err, kErrInvalidArgument);
-        if (!filep->standardStream && filep->fd >= 0 && close(filep->fd) != 0) {
+        if (!filep->standardStream && filep->fd >= 0 && os::CloseFile(filep->fd) != 0) {
             // The descriptor is gone whatever close(2) reported; the object
             // stays, and closing it again releases it without touching a
             // descriptor that may by then belong to another file.
@@ -165,9 +163,7 @@ OCI_EXPORT sword OCIFileRead(void *hndl, OCIError *err, OCIFileObject *filep, vo
     return FileEntry("OCIFileRead", hndl, err, [&](OCIEnv *env) -> sword {
         if (!Initialised(env)) return Fail(err, kErrUninitialised);
         if (filep == nullptr || bufp == nullptr || bytesread == nullptr) return Fail(err, kErrInvalidArgument);
-        ssize_t count;
-        do count = read(filep->fd, bufp, bufl);
-        while (count < 0 && errno == EINTR);
+        const int64_t count = os::ReadFile(filep->fd, bufp, bufl);
         if (count < 0) {
             *bytesread = UINT32_MAX;
             return FailWithErrno(err, errno);
@@ -182,9 +178,7 @@ OCI_EXPORT sword OCIFileWrite(void *hndl, OCIError *err, OCIFileObject *filep, v
     return FileEntry("OCIFileWrite", hndl, err, [&](OCIEnv *env) -> sword {
         if (!Initialised(env)) return Fail(err, kErrUninitialised);
         if (filep == nullptr || bufp == nullptr || byteswritten == nullptr) return Fail(err, kErrInvalidArgument);
-        ssize_t count;
-        do count = write(filep->fd, bufp, buflen);
-        while (count < 0 && errno == EINTR);
+        const int64_t count = os::WriteFile(filep->fd, bufp, buflen);
         if (count < 0) {
             *byteswritten = UINT32_MAX;
             return FailWithErrno(err, errno);
@@ -209,9 +203,9 @@ OCI_EXPORT sword OCIFileSeek(void *hndl, OCIError *err, OCIFileObject *filep, uw
         // An offset beyond what a file position can hold cannot be negated
         // or passed on.
         if (offset > static_cast<ubig_ora>(INT64_MAX)) return Fail(err, kErrInvalidArgument);
-        off_t distance = static_cast<off_t>(offset);
+        int64_t distance = static_cast<int64_t>(offset);
         if (dir == OCI_FILE_BACKWARD) distance = -distance;
-        if (lseek(filep->fd, distance, whence) < 0) return FailWithErrno(err, errno);
+        if (os::SeekFile(filep->fd, distance, whence) < 0) return FailWithErrno(err, errno);
         return OCI_SUCCESS;
     }, OCI_ARGS(hndl, err, filep, origin, offset, dir));
 }
@@ -220,8 +214,8 @@ OCI_EXPORT sword OCIFileExists(void *hndl, OCIError *err, OraText *filename, Ora
     return FileEntry("OCIFileExists", hndl, err, [&](OCIEnv *env) -> sword {
         if (!Initialised(env)) return Fail(err, kErrUninitialised);
         if (filename == nullptr || path == nullptr || flag == nullptr) return Fail(err, kErrInvalidArgument);
-        struct stat status;
-        *flag = stat(FileName(path, filename).c_str(), &status) == 0 ? TRUE : FALSE;
+        uint64_t size;
+        *flag = os::FileSize(FileName(path, filename).c_str(), &size) ? TRUE : FALSE;
         return OCI_SUCCESS;
     }, OCI_ARGS(hndl, err, filename, path, flag));
 }
@@ -230,9 +224,9 @@ OCI_EXPORT sword OCIFileGetLength(void *hndl, OCIError *err, OraText *filename, 
     return FileEntry("OCIFileGetLength", hndl, err, [&](OCIEnv *env) -> sword {
         if (!Initialised(env)) return Fail(err, kErrUninitialised);
         if (filename == nullptr || path == nullptr || lenp == nullptr) return Fail(err, kErrInvalidArgument);
-        struct stat status;
-        if (stat(FileName(path, filename).c_str(), &status) != 0) return FailWithErrno(err, errno);
-        *lenp = static_cast<ubig_ora>(status.st_size);
+        uint64_t size;
+        if (!os::FileSize(FileName(path, filename).c_str(), &size)) return FailWithErrno(err, errno);
+        *lenp = static_cast<ubig_ora>(size);
         return OCI_SUCCESS;
     }, OCI_ARGS(hndl, err, filename, path, lenp));
 }
@@ -241,7 +235,7 @@ OCI_EXPORT sword OCIFileFlush(void *hndl, OCIError *err, OCIFileObject *filep) {
     return FileEntry("OCIFileFlush", hndl, err, [&](OCIEnv *env) -> sword {
         if (!Initialised(env)) return Fail(err, kErrUninitialised);
         if (filep == nullptr) return Fail(err, kErrInvalidArgument);
-        if (fsync(filep->fd) != 0) return FailWithErrno(err, errno);
+        if (os::SyncFile(filep->fd) != 0) return FailWithErrno(err, errno);
         return OCI_SUCCESS;
     }, OCI_ARGS(hndl, err, filep));
 }

@@ -8,6 +8,7 @@
 #include "conn/transcode.h"
 #include "diag/entry.h"
 #include "env/attributes.h"
+#include "env/compat.h"
 #include "env/env.h"
 #include "stmt/bind_define.h"
 #include "types/type_catalogue.h"
@@ -268,6 +269,14 @@ OCI_EXPORT sword OCIBindByName(OCIStmt *stmtp, OCIBind **bindpp, OCIError *errhp
         const char *name = nullptr;
         size_t length = 0;
         if (!PlaceholderText(env, err, placeholder, placeh_len, &owned, &name, &length)) return OCI_ERROR;
+        std::string withColon;
+        if (OracleCompat(env) && length > 0 && name[0] != ':') {
+            // Oracle takes a placeholder name without its colon as well.
+            withColon.reserve(length + 1);
+            withColon.append(1, ':').append(name, length);
+            name = withColon.c_str();
+            length = withColon.size();
+        }
         if (stmt->sqlText == nullptr || !TextHasPlaceholder(stmt, name, length)) {
             AddErrorRecord(err, OCI_ERROR, kErrCannotBind);
             return OCI_ERROR;

@@ -27,6 +27,7 @@
 #include "diag/errors.h"
 #include "diag/trace.h"
 #include "env/memory.h"
+#include "stmt/savepoints.h"
 #include "stmt/bind_define.h"
 #include "stmt/execute.h"
 #include "stmt/placeholders.h"
@@ -265,7 +266,7 @@ sword CloseServerCursor(OCICursor *cursor, OCIError *errhp) {
                 ocitrace(TRACE_CURSORS, "closePortal", "close of %s FAILED\n", cursor->portalName);
                 if (res == nullptr) AddErrorRecordMsg(errhp, OCI_ERROR, "PQsendClosePortal failed");
                 else AddPGErrorRecord(errhp, OCI_ERROR, res);
-                ROLLBACK_TRANSACTION(server);
+                RollbackFailedStatement(server);
                 status = OCI_ERROR;
             }
             PQclear(res);
@@ -327,7 +328,7 @@ void FailOnServer(OCIServer *server, OCIError *errhp, const PGresult *result) {
     } else {
         AddPGErrorRecord(errhp, OCI_ERROR, result);
     }
-    ROLLBACK_TRANSACTION(server);
+    RollbackFailedStatement(server);
 }
 
 sword OpenQuery(OCIServer *server, OCIStmt *stmt, OCIError *errhp, ub4 iters, ub4 rowoff, bool describeOnly) {
@@ -412,6 +413,9 @@ sword OpenQuery(OCIServer *server, OCIStmt *stmt, OCIError *errhp, ub4 iters, ub
     const ub4 commitMode = stmt->cursorCommitMode != 0 ? stmt->cursorCommitMode : server->mode5003;
     const bool hold = cursorMode == 1;
     const bool scroll = stmt->execMode == OCI_STMT_SCROLLABLE_READONLY;
+    // Inside a block a query that must fail alone runs between a savepoint
+    // and its release, both sent with it (not when the group commits).
+    const bool savepoint = SavepointNeeded(server) && !(hold && commitMode == 6);
     const PGTransactionStatusType tx = PQtransactionStatus(conn);
     const bool begin = !describeOnly && (!hold || commitMode == 0) && tx == PQTRANS_IDLE;
     const bool commitAfter = !describeOnly && hold && commitMode == 6 && tx == PQTRANS_INTRANS;
@@ -436,13 +440,13 @@ sword OpenQuery(OCIServer *server, OCIStmt *stmt, OCIError *errhp, ub4 iters, ub
         ~FreePortal() { o2pFree(name); }
     } freePortal{portal};
 
-    Answer prepared, begun, closed, declared, committed, fetched, described;
+    Answer saved, prepared, begun, closed, declared, committed, fetched, described, released;
     {
         NoticeScope notices(conn, errhp);
         // The steady state of a point select, one prepared execution inside
         // an open transaction, is a single command: sent as PQexecPrepared
         // sends it, without the cost of a pipeline around it.
-        if (direct && !begin && oldPortal == nullptr) {
+        if (direct && !begin && oldPortal == nullptr && !savepoint) {
             ocitrace(TRACE_FETCH, "declareCursor", "stmtp(%p), svrhp(%p), conn(%p), stmt(%s)\n",
                      static_cast<void *>(stmt), static_cast<void *>(server), static_cast<void *>(conn), stmtName);
             if (PQextDrain(conn) != 1 ||
@@ -457,11 +461,11 @@ sword OpenQuery(OCIServer *server, OCIStmt *stmt, OCIError *errhp, ub4 iters, ub
                 FailOnServer(server, errhp, nullptr);
                 return OCI_ERROR;
             }
-            bool sent = true;
+            bool sent = !savepoint || SendSavepoint(conn);
             if (!reuse) {
                 LetServerTypeTextParameters(rewritten.text, rewritten.types, rewritten.count);
-                sent = PQextSendPrepare(conn, newName, rewritten.text, static_cast<int>(rewritten.count),
-                                        rewritten.types) == 1;
+                sent = sent && PQextSendPrepare(conn, newName, rewritten.text, static_cast<int>(rewritten.count),
+                                                rewritten.types) == 1;
             }
             if (describeOnly) {
                 sent = sent && PQsendDescribePrepared(conn, stmtName) == 1;
@@ -486,8 +490,10 @@ sword OpenQuery(OCIServer *server, OCIStmt *stmt, OCIError *errhp, ub4 iters, ub
                     if (sent && fetch) sent = PQsendFetchPrepared(conn, portal, static_cast<int>(count)) == 1;
                 }
             }
+            if (sent && savepoint) sent = SendSavepointRelease(conn);
             if (sent) sent = PQextPipelineSend(conn) == 1;
             if (sent) {
+                if (savepoint) ReadAnswer(conn, saved);
                 if (!reuse) ReadAnswer(conn, prepared);
                 if (describeOnly) {
                     ReadAnswer(conn, described);
@@ -502,8 +508,13 @@ sword OpenQuery(OCIServer *server, OCIStmt *stmt, OCIError *errhp, ub4 iters, ub
                         if (fetch) ReadAnswer(conn, fetched);
                     }
                 }
+                if (savepoint) ReadAnswer(conn, released);
             }
             PQextPipelineEnd(conn);
+            if (savepoint) {
+                NoteSavepoint(conn, saved.result);
+                NoteSavepointRelease(conn, released.result);
+            }
             if (!sent) {
                 if (!reuse) PQextForgetStatement(conn, newName);
                 FailOnServer(server, errhp, nullptr);
@@ -535,7 +546,8 @@ sword OpenQuery(OCIServer *server, OCIStmt *stmt, OCIError *errhp, ub4 iters, ub
         return TakeNotice(errhp) ? OCI_SUCCESS_WITH_INFO : OCI_SUCCESS;
     }
     const Answer *failed = nullptr;
-    if (begin && !CommandOk(begun)) failed = &begun;
+    if (savepoint && !CommandOk(saved)) failed = &saved;
+    else if (begin && !CommandOk(begun)) failed = &begun;
     else if (oldPortal != nullptr && !CommandOk(closed)) failed = &closed;
     else if (!direct && !CommandOk(declared)) failed = &declared;
     else if (commitAfter && !CommandOk(committed)) failed = &committed;

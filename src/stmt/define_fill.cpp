@@ -3,15 +3,23 @@
 // with piecewise hand-out. No path writes more than the application
 // declared: value_sz per element, or the length each callback gives.
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <new>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "diag/errors.h"
 #include "diag/trace.h"
+#include "env/compat.h"
 #include "env/env.h"
 #include "stmt/bind_define.h"
 #include "types/conversion_tables.h"
+#include "types/convert.h"
+#include "types/datetime_format.h"
+#include "types/datetime_model.h"
+#include "types/type_catalogue.h"
 
 namespace {
 
@@ -41,8 +49,105 @@ void TraceValue(int row, int column, const Cell &c) {
 
 enum class FillKind { Main, Prefetch, Connection };
 
+// How values reach a define. In the Oracle-compatible mode a column is
+// delivered as an Oracle server would hand it over: a boolean is the NUMBER
+// 1 or 0, a type Oracle has no counterpart for is its text, and with
+// NLS_DATE_FORMAT set, dates and timestamps fetched as characters follow that
+// format (the server has no session setting for it).
+struct ValueView {
+    bool oracle = false;
+    const char *dateFormat = nullptr;  // NLS_DATE_FORMAT, for character defines
+};
+
+bool IsCharacterDefine(ub2 dty) {
+    switch (dty) {
+    case SQLT_CHR: case SQLT_STR: case SQLT_AFC: case SQLT_AVC: case SQLT_VCS: case SQLT_LVC: case SQLT_LNG:
+        return true;
+    default:
+        return false;
+    }
+}
+
+ValueView ViewOf(const OCIDefine *d) {
+    ValueView view;
+    view.oracle = OracleCompatOf(d);
+    if (view.oracle && IsCharacterDefine(d->dty)) {
+        const char *format = std::getenv("NLS_DATE_FORMAT");
+        if (format != nullptr && *format != '\0') view.dateFormat = format;
+    }
+    return view;
+}
+
+// A date or timestamp in its text form under the format into *text: 1 when
+// done, 0 when the value is not one this path reads (it then goes as the
+// server sent it), -1 when the format refused it (its record is on errhp).
+int FormatDateTime(OCIError *errhp, const Cell &c, const char *format, std::string *text) {
+    if (c.format != 0) return 0;
+    ParsedDateTime parsed;
+    std::memset(&parsed, 0, sizeof parsed);
+    if (ReadDateTimeText(c.value, c.length, &parsed) != 0 || parsed.special != DTS_NORMAL) return 0;
+    ModelValue value;
+    value.tm = parsed.tm;
+    value.fsec = c.type == DATEOID ? 0 : parsed.fsec;
+    value.hasZone = parsed.hasZone;
+    if (parsed.hasZone) {
+        value.tm.tm_gmtoff = parsed.zoneOffset;
+        value.tm.tm_zone = nullptr;
+    }
+    const int kind = c.type == DATEOID ? kModelOCIDate
+                     : c.type == TIMESTAMPTZOID ? kModelTimestampZone
+                                                : kModelTimestamp;
+    std::optional<std::string> formatted = datetime_to_char_body(errhp, value, format, kind);
+    if (!formatted) return -1;
+    *text = std::move(*formatted);
+    return 1;
+}
+
+// The cell as the view delivers it; `scratch` holds a text made here.
+// Null only when formatting failed (its record is on errhp).
+const Cell *Present(OCIError *errhp, const ValueView &view, const Cell &c, Cell *out, std::string *scratch) {
+    if (!view.oracle) return &c;
+    switch (c.type) {
+    case BOOLOID:
+        *out = c;
+        out->type = INT4OID;
+        if (!c.isNull) {
+            const bool truth = c.format == 0 ? c.length > 0 && c.value[0] == 't' : c.length > 0 && c.value[0] != 0;
+            out->value = truth ? "1" : "0";
+            out->length = 1;
+            out->format = 0;
+        }
+        return out;
+    case DATEOID:
+    case TIMESTAMPOID:
+    case TIMESTAMPTZOID: {
+        if (view.dateFormat == nullptr || c.isNull) return &c;
+        const int formatted = FormatDateTime(errhp, c, view.dateFormat, scratch);
+        if (formatted <= 0) return formatted < 0 ? nullptr : &c;
+        *out = c;
+        out->type = TEXTOID;
+        out->value = scratch->c_str();
+        out->length = static_cast<ub4>(scratch->size());
+        return out;
+    }
+    default:
+        if (c.format == 0 && FindServerType(c.type) == nullptr) {
+            *out = c;
+            out->type = TEXTOID;
+            return out;
+        }
+        return &c;
+    }
+}
+
 // One value into slot j of a define's own buffers.
-sword FillSlot(OCIError *errhp, OCIDefine *d, ub4 j, const Cell &c, int row, int column, PGconn *conn) {
+sword FillSlot(OCIError *errhp, OCIDefine *d, ub4 j, const Cell &cell, int row, int column, PGconn *conn,
+               const ValueView &view) {
+    Cell shown;
+    std::string scratch;
+    const Cell *presented = Present(errhp, view, cell, &shown, &scratch);
+    if (presented == nullptr) return OCI_ERROR;
+    const Cell &c = *presented;
     TraceValue(row, column, c);
     const bool sa = d->structArray != 0;
     void *dest = ValueElement(d, j);
@@ -85,6 +190,7 @@ sword Fill(OCIError *errhp, List *defines, PGresult *result, ub4 nrows, ub4 *cur
     for (int c = 0; c < columns; ++c) {
         OCIDefine *d = find_define(defines, c);
         if (d == nullptr) break;
+        const ValueView view = ViewOf(d);
         ub4 j = 0;
         for (; j < nrows && j < available; ++j) {
             const int row = static_cast<int>(kind == FillKind::Prefetch ? prefetchRow : start + j);
@@ -93,7 +199,7 @@ sword Fill(OCIError *errhp, List *defines, PGresult *result, ub4 nrows, ub4 *cur
                 slot = call_define_callback(d, errhp, result, j, row, c, kind == FillKind::Connection ? conn : nullptr);
             } else {
                 slot = FillSlot(errhp, d, j, ReadCell(result, row, c), row, c,
-                                kind == FillKind::Connection ? conn : nullptr);
+                                kind == FillKind::Connection ? conn : nullptr, view);
             }
             // One failed value does not stop the others, but it is not
             // forgotten when a later one succeeds.
@@ -139,7 +245,12 @@ sword call_define_callback(OCIDefine *define, OCIError *errhp, PGresult *result,
     const ub4 iteration = slot + d->slotBase;
     if (d->ocbfp(d->octxp, d, iteration, &buf, &alenp, &piece, &ind, &rcode) != OCI_CONTINUE)
         return CallbackFailed(errhp);
-    const Cell c = ReadCell(result, row, column);
+    const Cell read = ReadCell(result, row, column);
+    Cell shown;
+    std::string scratch;
+    const Cell *presented = Present(errhp, ViewOf(d), read, &shown, &scratch);
+    if (presented == nullptr) return OCI_ERROR;
+    const Cell c = *presented;
 
     if (getOraclePieceInfo(d->dty) == 1) {
         if (piece != OCI_ONE_PIECE) {

@@ -27,6 +27,7 @@
 #include "stmt/executors.h"
 #include "stmt/placeholders.h"
 #include "stmt/pqext/pqext.h"
+#include "stmt/savepoints.h"
 #include "stmt/server_objects.h"
 #include "types/convert.h"
 
@@ -42,7 +43,7 @@ bool CommitsAtOnce(ub2 type) {
 
 // Texts sent as they are, without server preparation.
 bool SimpleStatement(ub2 type) {
-    return type == 0 || type == OCI_STMT_DROP || type == OCI_STMT_CREATE || type == OCI_STMT_ALTER ||
+    return type == 0 || type == OCI_STMT_CALL || type == OCI_STMT_DROP || type == OCI_STMT_CREATE || type == OCI_STMT_ALTER ||
            type >= STMT_TRUNCATE;
 }
 
@@ -59,6 +60,22 @@ bool DdlCommitRequested() {
 void Settle(PGconn *conn) {
     if (conn != nullptr) PQextDrain(conn);
 }
+
+// Whether the executor runs the statement as one execution it can send in
+// a group with the savepoint around it.
+bool GroupsSavepoint(const OCIServer *server, const OCIStmt *stmt, ub4 iters, ub4 rowoff) {
+    const ub2 type = stmt->stmtType;
+    return (type == OCI_STMT_INSERT || type == OCI_STMT_UPDATE || type == OCI_STMT_DELETE) &&
+           !stmt->arrayOfStruct && (iters <= rowoff || iters - rowoff <= 1) && stmt->serverPrepared &&
+           stmt->pgPreparedServer == server && stmt->preparedName != nullptr;
+}
+
+// Whatever savepoint the statement left in place is settled when the call
+// ends (after a commit there is nothing left to release).
+struct SavepointSettler {
+    OCIServer *server;
+    ~SavepointSettler() { SettleSavepoint(server); }
+};
 
 // Reads the argument modes of the routine a callable block calls
 // (pg_proc.proargmodes, the name bound as a parameter) into `dirs`.
@@ -249,6 +266,7 @@ sword Execute(OCISvcCtx *svchp, OCIStmt *stmt, OCIError *errhp, ub4 iters, ub4 r
     if (stmt->asyncSelect && !(mode & OCI_DESCRIBE_ONLY))
         return continueAsyncSelect(server, stmt, errhp, iters, rowoff);
     PGconn *conn = server->conn;
+    SavepointSettler settler{server};
 
     if (stmt->stmtType == OCI_STMT_SELECT) {
         stmt->execMode = mode;
@@ -266,8 +284,19 @@ sword Execute(OCISvcCtx *svchp, OCIStmt *stmt, OCIError *errhp, ub4 iters, ub4 r
         stmt->result = nullptr;
         Settle(conn);
         if (DdlCommitRequested()) COMMIT_TRANSACTION(conn);
+        const bool savepoint = SavepointNeeded(server);
         START_TRANSACTION(conn);
         stmt->execMode = mode;
+        if (savepoint) {
+            // A statement the executor sends as one execution takes the
+            // savepoint in its own group; anything else takes it now.
+            if (GroupsSavepoint(server, stmt, iters, rowoff)) {
+                RequestSavepoint(conn);
+            } else if (!TakeSavepoint(server)) {
+                FailOnServer(server, errhp, nullptr);
+                return OCI_ERROR;
+            }
+        }
         if (!SimpleStatement(stmt->stmtType)) {
             if (stmt->cursor != nullptr) deallocateCursor(server, stmt, errhp, 0);
             if (!stmt->serverPrepared || stmt->pgPreparedServer != server || stmt->preparedName == nullptr) {

@@ -20,10 +20,8 @@
 // asyncBulkPending, asyncWaiting and asyncBulkFinishing are set together by
 // the starting call and return to 0 together in the call that reports the
 // outcome, so the next execution of the statement starts afresh.
-#include <poll.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <new>
@@ -35,6 +33,8 @@
 #include "stmt/executors.h"
 #include "stmt/executors_support.h"
 #include "stmt/pqext/pqext.h"
+#include "stmt/savepoints.h"
+#include "platform/os.h"
 
 using namespace executors;
 
@@ -183,10 +183,7 @@ sword JudgeBulk(OCIServer *server, OCIError *errhp, PGresult *res, long long aff
 // Waits on the socket until the bulk running on the connection is over.
 void AwaitBulk(PGconn *conn) {
     while (PQextBulkPoll(conn) == 1) {
-        pollfd fd{PQsocket(conn), POLLIN, 0};
-        if (PQflush(conn) > 0) fd.events |= POLLOUT;
-        if (fd.fd < 0) return;
-        if (poll(&fd, 1, -1) < 0 && errno != EINTR) return;
+        if (!os::WaitSocket(PQsocket(conn), PQflush(conn) > 0)) return;
     }
 }
 
@@ -328,6 +325,49 @@ sword ContinueAsyncBulk(OCIServer *server, OCIStmt *stmt, OCIError *errhp) {
     return status;
 }
 
+// The first result of one command of a sent group; the rest up to its end
+// are dropped.
+PGresult *ReadOne(PGconn *conn) {
+    PGresult *first = nullptr;
+    for (int guard = 0; guard < 64; ++guard) {
+        PGresult *res = PQgetResult(conn);
+        if (res == nullptr) break;
+        if (first == nullptr) first = res;
+        else PQclear(res);
+        if (PQstatus(conn) == CONNECTION_BAD) break;
+    }
+    return first;
+}
+
+// One execution between the statement's savepoint (sent first when
+// `takeSavepoint`, else already in place) and its release, in one round
+// trip. The execution's result, or the savepoint's when that failed; null
+// when the group could not be sent.
+PGresult *ExecuteWithSavepoint(PGconn *conn, const OCIStmt *stmt, const ParamArrays &arrays, bool takeSavepoint) {
+    if (!PQextPipelineBegin(conn)) return nullptr;
+    bool sent = !takeSavepoint || SendSavepoint(conn);
+    sent = sent && PQsendQueryPrepared(conn, stmt->preparedName, static_cast<int>(stmt->paramCount),
+                                       arrays.Values(), arrays.Lengths(), arrays.Formats(), 0) == 1;
+    sent = sent && SendSavepointRelease(conn);
+    sent = sent && PQextPipelineSend(conn) == 1;
+    PGresult *saved = nullptr, *res = nullptr, *released = nullptr;
+    if (sent) {
+        if (takeSavepoint) saved = ReadOne(conn);
+        res = ReadOne(conn);
+        released = ReadOne(conn);
+    }
+    PQextPipelineEnd(conn);
+    if (takeSavepoint) NoteSavepoint(conn, saved);
+    NoteSavepointRelease(conn, released);
+    PQclear(released);
+    if (saved != nullptr && PQresultStatus(saved) != PGRES_COMMAND_OK) {
+        PQclear(res);
+        return saved;
+    }
+    PQclear(saved);
+    return res;
+}
+
 }  // namespace
 
 sword ExecuteDMLStmt(OCIServer *server, OCIStmt *stmt, OCIError *errhp, ub4 iters, ub4 rowoff) {
@@ -348,13 +388,16 @@ sword ExecuteDMLStmt(OCIServer *server, OCIStmt *stmt, OCIError *errhp, ub4 iter
     stmt->rowCount = 0;
     long long total = 0;
     bool warned = false;  // a value was gathered with a warning
+    const bool takeSavepoint = TakeSavepointRequest(conn);
     for (ub4 i = rowoff; i < iters; ++i) {
         const sword gathered = GetOCIBindData(stmt, errhp, i);
         if (!Succeeded(gathered)) return gathered;
         warned = warned || gathered == OCI_SUCCESS_WITH_INFO;
         arrays.Take(stmt->paramBinds);
-        PGresult *res = PQexecPrepared(conn, stmt->preparedName, static_cast<int>(stmt->paramCount), arrays.Values(),
-                                       arrays.Lengths(), arrays.Formats(), 0);
+        PGresult *res = takeSavepoint || SavepointArmed(conn)
+                            ? ExecuteWithSavepoint(conn, stmt, arrays, takeSavepoint)
+                            : PQexecPrepared(conn, stmt->preparedName, static_cast<int>(stmt->paramCount),
+                                             arrays.Values(), arrays.Lengths(), arrays.Formats(), 0);
         release_binds_pgdata(stmt->binds);
         const long long affected = PQresultStatus(res) == PGRES_COMMAND_OK ? std::atoll(PQcmdTuples(res)) : 0;
         const sword status = JudgeBulk(server, errhp, res, affected, &total);

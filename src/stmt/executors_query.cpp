@@ -16,6 +16,7 @@
 
 #include "conn/transaction.h"
 #include "diag/trace.h"
+#include "stmt/savepoints.h"
 #include "stmt/bind_define.h"
 #include "stmt/executors.h"
 #include "stmt/executors_support.h"
@@ -86,7 +87,7 @@ sword Abandon(OCIServer *server, OCIStmt *stmt) {
         PQclear(res);
     }
     if (failed || PQtransactionStatus(conn) == PQTRANS_INERROR) {
-        ROLLBACK_TRANSACTION(server);
+        RollbackFailedStatement(server);
         if (stmt->cursor != nullptr) stmt->cursor->state = CURSOR_CLOSED;
     }
     SetSelectIdle(stmt);

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "conn/transaction.h"
+#include "stmt/savepoints.h"
 
 namespace executors {
 
@@ -48,13 +49,13 @@ sword ServerFailure(OCIServer *server, OCIError *errhp, const PGresult *res, sb4
         AddErrorRecord2(errhp, OCI_ERROR, lost ? kErrConnectionTerminated : fallback,
                         message != nullptr ? message : "");
     }
-    ROLLBACK_TRANSACTION(server);
+    RollbackFailedStatement(server);
     return OCI_ERROR;
 }
 
 sword ClientFailure(OCIServer *server, OCIError *errhp, const char *text) {
     AddErrorRecordMsg(errhp, OCI_ERROR, text);
-    ROLLBACK_TRANSACTION(server);
+    RollbackFailedStatement(server);
     return OCI_ERROR;
 }
 

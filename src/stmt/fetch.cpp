@@ -26,6 +26,7 @@
 #include "diag/errors.h"
 #include "diag/trace.h"
 #include "env/env.h"
+#include "stmt/savepoints.h"
 #include "stmt/bind_define.h"
 #include "stmt/execute.h"
 #include "stmt/pqext/pqext.h"
@@ -163,7 +164,7 @@ sword fetchRows(OCIStmt *stmt, OCIError *errhp, ub4 wanted) {
             if (PQsendFetchPrepared(conn, name, static_cast<int>(count)) != 1) {
                 if (PQstatus(conn) != CONNECTION_OK) return FetchFailed(stmt, errhp, nullptr);
                 AddErrorRecordMsg(errhp, OCI_ERROR, "PQsendFetchPrepared failed");
-                ROLLBACK_TRANSACTION(server);
+                RollbackFailedStatement(server);
                 return OCI_ERROR;
             }
             res = PQgetResult(conn);
@@ -172,7 +173,7 @@ sword fetchRows(OCIStmt *stmt, OCIError *errhp, ub4 wanted) {
                 while (PGresult *more = PQgetResult(conn)) PQclear(more);
                 PQclear(res);
                 AddErrorRecordMsg(errhp, OCI_ERROR, "unexpected result set");
-                ROLLBACK_TRANSACTION(server);
+                RollbackFailedStatement(server);
                 return OCI_ERROR;
             }
         }

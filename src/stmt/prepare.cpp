@@ -14,6 +14,7 @@
 #include "conn/session_control.h"
 #include "conn/transcode.h"
 #include "diag/entry.h"
+#include "env/compat.h"
 #include "env/env.h"
 #include "stmt/callgram/callgram.h"
 #include "stmt/server_objects.h"
@@ -122,7 +123,7 @@ sword StoreText(OCIStmt *stmtp, OCIError *errhp, OCIEnv *env, const OraText *stm
     stmtp->sqlText = text;
     stmtp->sqlLength = static_cast<ub4>(length);
     stmtp->language = language;
-    stmtp->stmtType = GetStatementType(text);
+    stmtp->stmtType = StatementClass(env, text);
     if (stmtp->stmtType == OCI_STMT_BEGIN && !ParseBlock(stmtp)) {
         FreeField(&stmtp->sqlText);
         stmtp->sqlLength = 0;
@@ -151,6 +152,28 @@ ub2 GetStatementType(const char *sql) {
     if (sql == nullptr) return 0;
     for (const Keyword &k : kKeywords)
         if (StartsWithIgnoringCase(sql, k.word)) return k.stmtType;
+    return 0;
+}
+
+namespace {
+// Whether `word` starts the text as a whole word.
+bool StartsWithWord(const char *text, const char *word) {
+    if (!StartsWithIgnoringCase(text, word)) return false;
+    const char next = text[std::strlen(word)];
+    return !((next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z') || (next >= '0' && next <= '9') ||
+             next == '_' || next == '$');
+}
+}  // namespace
+
+ub2 StatementClass(const OCIEnv *env, const char *sql) {
+    const ub2 type = GetStatementType(sql);
+    if (type != 0 || sql == nullptr || !OracleCompat(env)) return type;
+    // Oracle counts every text that yields rows as a query, and CALL as a
+    // class of its own.
+    if (sql[0] == '(' || StartsWithWord(sql, "WITH") || StartsWithWord(sql, "VALUES") ||
+        StartsWithWord(sql, "TABLE"))
+        return OCI_STMT_SELECT;
+    if (StartsWithWord(sql, "CALL")) return OCI_STMT_CALL;
     return 0;
 }
 

@@ -7,6 +7,10 @@
 // OCI_STMT_* or one of the internal data-definition classes; 0 for anything
 // else (WITH, MERGE, CALL, SET, ...) and for a null text.
 ub2 GetStatementType(const char *sql);
+// The class a text prepared under `env` gets: GetStatementType, and in the
+// Oracle-compatible mode also OCI_STMT_SELECT for WITH, VALUES, TABLE and
+// parenthesised queries and OCI_STMT_CALL for CALL.
+ub2 StatementClass(const OCIEnv *env, const char *sql);
 
 // Drops what the statement holds for its current text: binds and defines,
 // parameter lists, the callable-block fields, the text, results, and the

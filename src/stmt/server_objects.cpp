@@ -16,6 +16,7 @@
 #include "diag/trace.h"
 #include "env/memory.h"
 #include "stmt/pqext/pqext.h"
+#include "stmt/savepoints.h"
 
 namespace {
 
@@ -85,7 +86,7 @@ sword DropObject(OCIServer *server, OCIError *errhp, ObjectKind kind, const char
         TraceFailed(trace, name);
         AddPGErrorRecord(errhp, OCI_ERROR, res);
         PQclear(res);
-        ROLLBACK_TRANSACTION(server);
+        RollbackFailedStatement(server);
         // A prepared statement outlives the rolled-back block that refused
         // to drop it; with the block gone the drop goes through, so the
         // forgotten name does not stay behind on the server.

@@ -8,11 +8,23 @@
 #include "diag/errors.h"
 #include "diag/trace.h"
 #include "env/attributes.h"
+#include "env/compat.h"
+#include "env/describe_handles.h"
 #include "env/env.h"
+#include "stmt/placeholders.h"
 #include "stmt/prepare.h"
 #include "stmt/server_objects.h"
 
 OCIStmt *Alloc_OCIStmt() { return NewHandle<OCIStmt>(HANDLE_OCIStmt); }
+
+bool RowidDescriptorsAllowed(const OCIEnv *env) { return OracleCompat(env); }
+
+OCIRowid *Alloc_OCIRowid() { return NewHandle<OCIRowid>(HANDLE_OCIRowid); }
+
+void Free_OCIRowid(OCIRowid *rowid) {
+    if (rowid == nullptr || rowid->handleType != HANDLE_OCIRowid) return;
+    DeleteHandle(rowid);
+}
 
 void *AllocateMemFromStmtCache(OCIStmt *stmt, size_t size) {
     if (HandleAs<OCIStmt>(stmt, HANDLE_OCIStmt) == nullptr || size == 0) return nullptr;
@@ -64,6 +76,7 @@ void Free_OCIStmt(OCIStmt *stmt) {
         o2pFree(stmt->cursor->portalName);
         o2pFree(stmt->cursor);
     }
+    ReleaseStatementDescribe(stmt);
     FreeMemFromStmtCache(stmt);
     o2pFree(stmt->cacheKey);
     DeleteHandle(stmt);
@@ -120,12 +133,62 @@ sword InvalidValue(OCIError *errhp) {
     AddErrorRecord(errhp, OCI_ERROR, kErrAttributeValueInvalid);
     return OCI_ERROR;
 }
+
+// Placeholders of the text as the server will number them.
+ub4 BindCount(const OCIStmt *stmt) {
+    if (stmt->sqlText == nullptr) return 0;
+    char *rewritten = nullptr;
+    ub4 count = 0;
+    List *names = nullptr;
+    try {
+        names = ReplacePlaceholdersEx(nullptr, stmt->sqlText, &rewritten, &count);
+    } catch (...) {
+        count = 0;
+    }
+    foreach_cell(cell, names) o2pFree(cell->ptr);
+    list_free(names);
+    o2pFree(rewritten);
+    return count;
+}
+
+// The statement attributes Oracle's clients read that answer differently,
+// or only, in the Oracle-compatible mode. False when `attrtype` is not one
+// of them.
+bool OracleStmtAttr(OCIStmt *stmt, void *attributep, ub4 *sizep, ub4 attrtype, sword *status) {
+    switch (attrtype) {
+    case OCI_ATTR_PARSE_ERROR_OFFSET:
+        // The server reports positions in the rewritten text, not the
+        // application's: no offset is claimed.
+        *status = PutAttr<ub2>(attributep, sizep, 0);
+        return true;
+    case OCI_ATTR_BIND_COUNT:
+        *status = PutAttr<ub4>(attributep, sizep, BindCount(stmt));
+        return true;
+    case OCI_ATTR_STMT_IS_RETURNING:
+        // RETURNING into binds is not carried out: never announced.
+        *status = PutAttr<ub1>(attributep, sizep, 0);
+        return true;
+    case OCI_ATTR_ROWS_FETCHED:
+        // The rows of the last fetch call, the one that ended the rows included.
+        *status = PutAttr<ub4>(attributep, sizep, stmt->rowsFetched);
+        return true;
+    case OCI_ATTR_ROWID:
+        // No row addresses: an empty answer, the descriptor untouched.
+        if (sizep != nullptr) *sizep = 0;
+        *status = OCI_SUCCESS;
+        return true;
+    default:
+        return false;
+    }
+}
 }  // namespace
 
 sword Get_OCIStmt(void *h, void *attributep, ub4 *sizep, ub4 attrtype, OCIError *errhp) {
     auto *stmt = HandleAs<OCIStmt>(h, HANDLE_OCIStmt);
     if (stmt == nullptr || attributep == nullptr || HandleAs<OCIError>(errhp, HANDLE_OCIError) == nullptr)
         return OCI_INVALID_HANDLE;
+    sword status = OCI_SUCCESS;
+    if (OracleCompatOf(stmt) && OracleStmtAttr(stmt, attributep, sizep, attrtype, &status)) return status;
     switch (attrtype) {
     case OCI_ATTR_ENV:
         return PutAttr<OCIEnv *>(attributep, sizep, HandleAs<OCIEnv>(stmt->parenth, HANDLE_OCIEnv));

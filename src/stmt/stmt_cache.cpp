@@ -11,6 +11,7 @@
 #include "conn/conn_handles.h"
 #include "conn/session_control.h"
 #include "diag/entry.h"
+#include "env/compat.h"
 #include "env/env.h"
 #include "stmt/prepare.h"
 
@@ -31,6 +32,26 @@ OCIStmt *FindCached(OCISvcCtx *svchp, const OraText *key, ub4 key_len) {
         auto *stmt = HandleAs<OCIStmt>(cell->ptr, HANDLE_OCIStmt);
         if (stmt == nullptr || stmt->inUse || stmt->cacheKey == nullptr) continue;
         if (stmt->cacheKeyLength == key_len && std::memcmp(stmt->cacheKey, key, key_len) == 0) return stmt;
+    }
+    return nullptr;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
+
+// Oracle's cache also finds statements by their text: a statement released
+// without a key is handed out again to a prepare of the same text (as the
+// statement would store it, blanks around it trimmed) without a key.
+OCIStmt *FindCachedText(OCISvcCtx *svchp, const OCIEnv *env, const OraText *text, ub4 text_len) {
+    if (!OracleCompat(env) || env->utf16 || !svchp->stmtCacheEnabled) return nullptr;
+    const char *begin = reinterpret_cast<const char *>(text);
+    const char *end = begin + strnlen(begin, text_len);
+    while (begin < end && IsBlank(*begin)) ++begin;
+    while (end > begin && IsBlank(end[-1])) --end;
+    const size_t length = static_cast<size_t>(end - begin);
+    foreach_cell(cell, svchp->stmts) {
+        auto *stmt = HandleAs<OCIStmt>(cell->ptr, HANDLE_OCIStmt);
+        if (stmt == nullptr || stmt->inUse || stmt->cacheKey != nullptr || stmt->sqlText == nullptr) continue;
+        if (stmt->sqlLength == length && std::memcmp(stmt->sqlText, begin, length) == 0) return stmt;
     }
     return nullptr;
 }
@@ -83,6 +104,14 @@ sword SearchCache(OCISvcCtx *svchp, OCIStmt **stmtpp, OCIError *errhp, const Ora
 
 sword PrepareNew(OCIEnv *env, OCISvcCtx *svchp, OCIStmt **stmtpp, OCIError *errhp, const OraText *stmt,
                  ub4 stmt_len, const OraText *key, ub4 key_len, ub4 language) {
+    if (!HasKey(key, key_len)) {
+        if (OCIStmt *cached = FindCachedText(svchp, env, stmt, stmt_len)) {
+            cached->inUse = 1;
+            cached->svchp = svchp;
+            *stmtpp = cached;
+            return OCI_SUCCESS;
+        }
+    }
     OCIStmt *fresh = nullptr;
     sword rc = OCIHandleAlloc(env, reinterpret_cast<void **>(&fresh), OCI_HTYPE_STMT, 0, nullptr);
     if (rc != OCI_SUCCESS) {

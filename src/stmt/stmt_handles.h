@@ -96,6 +96,7 @@ struct OCIStmt : OCIHandle {
     // Server description of the prepared text (PQdescribePrepared), kept for
     // the parameter types the bind conversions declare.
     PGresult *paramDescription;
+    void *describeCache;   // catalogue facts of the result's columns (describe code)
 };
 
 struct OCIBind : OCIHandle {
@@ -147,6 +148,16 @@ struct OCIDefine : OCIHandle {
     // dynamic define's callback numbers its iterations from the fetch's start.
     ub4 slotBase;
 };
+
+// A ROWID descriptor (OCI_DTYPE_ROWID). The server has no row addresses:
+// the descriptor never holds one, and OCI_ATTR_ROWID reports none.
+struct OCIRowid : OCIHandle {};
+
+// Whether OCIDescriptorAlloc makes ROWID descriptors under `env` (the
+// Oracle-compatible mode); elsewhere the type is refused.
+bool RowidDescriptorsAllowed(const OCIEnv *env);
+OCIRowid *Alloc_OCIRowid();
+void Free_OCIRowid(OCIRowid *rowid);
 
 OCIStmt *Alloc_OCIStmt();
 void Free_OCIStmt(OCIStmt *stmt);

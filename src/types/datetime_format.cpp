@@ -13,6 +13,8 @@
 #include <limits>
 #include <string>
 
+#include "platform/os.h"
+
 namespace {
 
 // ---- small helpers ------------------------------------------------------------------
@@ -125,7 +127,7 @@ int OffsetAtUnixTime(int64_t t) {
     time_t tt = static_cast<time_t>(t);
     struct tm lt;
     if (localtime_r(&tt, &lt) == nullptr) return 0;
-    return static_cast<int>(lt.tm_gmtoff);
+    return static_cast<int>(os::LocalUtcOffset(tt, lt));
 }
 
 int64_t CurrentMicros() {

@@ -30,15 +30,24 @@ enum DateTimeModelKind : int {
 struct ModelValue {
     pg_tm tm{};
     fsec_t fsec = 0;      // microseconds
-    bool hasZone = false;  // reading: the format ended with TZD, TZH or TZM
+    bool hasZone = false;  // reading: the text gave a zone (TZD, TZH, TZM or TZR)
 };
 
 // Writes the value under the format. Returns the text, or nothing after
-// adding an error record to errhp.
+// adding an error record to errhp. The value's fields must be in range (year
+// -4712 .. 9999 astronomical, month, day 1 .. 31, time of day); TZD and TZR
+// write tm->tm_zone when it is set, else the offset as "+hh:mm".
 std::optional<std::string> datetime_to_char_body(OCIError *errhp, const ModelValue &value,
                                                  std::string_view format, int kind);
 
 // Reads text under the format into `out`. 0 on success, -1 after adding an
 // error record to errhp.
+//
+// Fields the text does not give keep their defaults: the current year and
+// month (local clock), day 1, 00:00:00, fraction 0, no zone. Outside exact
+// mode ("FX") blanks are skipped and the text may end before the format does.
+// A day of month up to 31 is accepted whatever the month (the caller reports
+// a day beyond its month). With a zone field (TZH, TZM, TZD, TZR) that the
+// text reached, out->hasZone is set and out->tm.tm_gmtoff holds the offset.
 int do_to_timestamp(OCIError *errhp, std::string_view text, std::string_view format, int kind,
                     ModelValue *out);

@@ -24,27 +24,33 @@ bool ParseOid(const char *text, size_t len, ub4 *out) {
 }
 
 sword OidToLocator(const Call &c) {
+    if (c.indicator != nullptr) *c.indicator = 0;
+    // No room for even the locator pointer: nothing to convert into.
+    if (c.length != nullptr && *c.length == 0) return OCI_SUCCESS;
     sword status;
     if (!Start(c, EmptyText::IsNull, &status)) return status;
-    const ub4 cap = Capacity(c);
-    if (cap == 0) return OCI_SUCCESS;
     OCILobLocator *lob = nullptr;
-    if (cap >= sizeof lob) std::memcpy(&lob, c.dest, sizeof lob);
+    if (Capacity(c) >= sizeof lob) std::memcpy(&lob, c.dest, sizeof lob);
     lob = HandleAs<OCILobLocator>(lob, HANDLE_OCILobLocator);
     if (lob == nullptr) return Fail(c, kErrLob);
     ub4 oid = 0;
     if (c.format == 1) {
-        if (c.valueLength != 4) return Fail(c, kErrLob);
+        if (c.valueLength != 4) return Refuse(c);
         oid = static_cast<ub4>(LoadBigEndian(c.value, 4));
     } else if (!ParseOid(c.value, c.valueLength, &oid)) {
         return Fail(c, kErrLob);
     }
-    // The descriptor of an open locator belongs to the object it held; left
-    // in place, later reads would go to that object instead of this one.
+    // A descriptor left open on the previous object would send later calls
+    // to that object instead of this one, so the locator no longer counts as
+    // open. The descriptor is closed on the server when the connection is
+    // free for it: inside an open, healthy transaction block (outside one
+    // the descriptor is gone already) and with no read-ahead in flight.
+    // Otherwise the server drops it when the transaction ends.
     if (lob->fd != -1) {
-        if (c.conn != nullptr) lo_close(c.conn, lob->fd);
+        if (c.conn != nullptr && PQpipelineStatus(c.conn) == PQ_PIPELINE_OFF &&
+            PQtransactionStatus(c.conn) == PQTRANS_INTRANS)
+            lo_close(c.conn, lob->fd);
         lob->fd = -1;
-        lob->isOpen = 0;
     }
     lob->lobOid = oid;
     *c.length = sizeof lob;

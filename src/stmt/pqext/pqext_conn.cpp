@@ -2,14 +2,13 @@
 // procedure), settling a connection before a command goes out, command
 // groups, and forgetting a connection.
 #include <libpq-events.h>
-#include <poll.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
 #include "stmt/pqext/pqext.h"
 #include "stmt/pqext/pqext_conn.h"
+#include "platform/os.h"
 
 namespace pqext {
 namespace {
@@ -109,17 +108,7 @@ std::string QuoteIdent(PGconn *conn, const char *name) {
     return result;
 }
 
-bool WaitSocket(PGconn *conn, bool write) {
-    pollfd pfd{};
-    pfd.fd = PQsocket(conn);
-    if (pfd.fd < 0) return false;
-    pfd.events = static_cast<short>(POLLIN | (write ? POLLOUT : 0));
-    for (;;) {
-        int rc = poll(&pfd, 1, -1);
-        if (rc > 0) return true;
-        if (rc < 0 && errno != EINTR) return false;
-    }
-}
+bool WaitSocket(PGconn *conn, bool write) { return os::WaitSocket(PQsocket(conn), write); }
 
 void DropReadAhead(ReadAhead &ra) {
     for (PGresult *res : ra.kept) PQclear(res);
