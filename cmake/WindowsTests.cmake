@@ -33,7 +33,7 @@ set(OCICOMPAT_WINDOWS_TEST_DIRS
 # Test programs that cannot run on Windows, each with the reason: they are
 # not built, and ctest lists them as disabled; the reason is printed here.
 set(OCICOMPAT_WINDOWS_SKIPPED_TESTS
-    "conn_transaction_unit_test|its names are built from a 64-bit long; long has 32 bits on Windows (LLP64)"
+    "conn_transaction_unit_test|its names are built from a 64-bit long, and long has 32 bits on Windows (LLP64)"
     CACHE STRING "name|reason entries of test programs left out on Windows")
 
 set(OCI_TEST_LISTS)

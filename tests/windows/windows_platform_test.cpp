@@ -95,7 +95,7 @@ TEST_F(WindowsPlatform, MessagesCarryTheWindowsPrefix) {
     EXPECT_EQ(OCIFileOpen(env, err, &file, T("missing"), T(dirText.c_str()), OCI_FILE_READ_ONLY, OCI_FILE_EXCL,
                           OCI_FILE_BIN),
               OCI_ERROR);
-    EXPECT_EQ(Message(), "VOSKA-30151: file already found\n");
+    EXPECT_EQ(Message(), "VOSKA-30151: file already found");
 }
 
 }  // namespace
