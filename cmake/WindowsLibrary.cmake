@@ -14,11 +14,7 @@ target_compile_definitions(ocicompat_core PUBLIC _POSIX_THREAD_SAFE_FUNCTIONS=20
 
 set(OCICOMPAT_DEF_FILE ${CMAKE_CURRENT_BINARY_DIR}/voskarioci.def)
 set(_def "LIBRARY voskarioci.dll\nEXPORTS\n")
-foreach(_name IN LISTS _export_lines)
-  string(STRIP "${_name}" _name)
-  if(_name STREQUAL "" OR _name MATCHES "^#")
-    continue()
-  endif()
+foreach(_name IN LISTS OCICOMPAT_EXPORT_NAMES)
   string(APPEND _def "    ${_name}\n")
 endforeach()
 file(WRITE ${OCICOMPAT_DEF_FILE}.tmp "${_def}")

@@ -99,7 +99,9 @@ struct LobCall {
 
 // The connection of the service context's server, free for stock libpq calls
 // (read-ahead in flight is drained and kept first).
-sword Connect(LobCall &call, OCISvcCtx *svchp) {
+sword Connect(LobCall &call, OCISvcCtx *svchp, OCILobLocator *lob, OCIError *errhp) {
+    call.lob = lob;
+    call.errhp = errhp;
     sword rc = getServerHandleFromService(&call.server, svchp, call.errhp);
     if (rc != OCI_SUCCESS) return rc;
     call.conn = call.server->conn;
@@ -192,9 +194,7 @@ OCI_EXPORT sword OCILobOpen(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *lo
     return RunEntry({"OCILobOpen", OCI_FNCODE_LOBOPEN}, EnvOfHandle(svchp), errhp, [&]() -> sword {
         TraceCall("Opening LOB/BFILE\n", errhp);
         LobCall call;
-        call.lob = locp;
-        call.errhp = errhp;
-        sword rc = Connect(call, svchp);
+        sword rc = Connect(call, svchp, locp, errhp);
         if (rc != OCI_SUCCESS) return rc;
         // Opened outside a transaction block, the descriptor would be gone
         // as soon as lo_open's own transaction ended.
@@ -212,11 +212,9 @@ OCI_EXPORT sword OCILobClose(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *l
         TraceCall("Closing a LOB/BFILE\n", errhp);
         if (locp->fd == -1) return OCI_SUCCESS;
         LobCall call;
-        call.lob = locp;
-        call.errhp = errhp;
-        call.wasOpen = true;
-        sword rc = Connect(call, svchp);
+        sword rc = Connect(call, svchp, locp, errhp);
         if (rc != OCI_SUCCESS) return rc;
+        call.wasOpen = true;
         if (locp->fd != -1) {
             if (lo_close(call.conn, locp->fd) < 0) TraceServerFailure(call.conn, "lo_close");
             locp->fd = -1;
@@ -232,9 +230,7 @@ OCI_EXPORT sword OCILobGetLength(OCISvcCtx *svchp, OCIError *errhp, OCILobLocato
         TraceCall("Retrieving the LOB's Length\n", errhp);
         if (lenp == nullptr) return BadArgument(errhp, "4");
         LobCall call;
-        call.lob = locp;
-        call.errhp = errhp;
-        sword rc = Connect(call, svchp);
+        sword rc = Connect(call, svchp, locp, errhp);
         if (rc != OCI_SUCCESS) return rc;
         START_TRANSACTION(call.conn);
         rc = OpenForCall(call);
@@ -272,9 +268,7 @@ OCI_EXPORT sword OCILobRead(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *lo
         // Offsets count from 1.
         if (offset == 0) return BadArgument(errhp, "5");
         LobCall call;
-        call.lob = locp;
-        call.errhp = errhp;
-        sword rc = Connect(call, svchp);
+        sword rc = Connect(call, svchp, locp, errhp);
         if (rc != OCI_SUCCESS) return rc;
         START_TRANSACTION(call.conn);
         rc = OpenForCall(call);
@@ -355,9 +349,7 @@ OCI_EXPORT sword OCILobTrim(OCISvcCtx *svchp, OCIError *errhp, OCILobLocator *lo
     return RunEntry({"OCILobTrim", OCI_FNCODE_LOBTRIM}, EnvOfHandle(svchp), errhp, [&]() -> sword {
         TraceCall("Truncating LOB\n", errhp);
         LobCall call;
-        call.lob = locp;
-        call.errhp = errhp;
-        sword rc = Connect(call, svchp);
+        sword rc = Connect(call, svchp, locp, errhp);
         if (rc != OCI_SUCCESS) return rc;
         START_TRANSACTION(call.conn);
         if (OpenForCall(call) != OCI_SUCCESS) {
@@ -390,9 +382,7 @@ OCI_EXPORT sword OCILobWriteAppend(OCISvcCtx *svchp, OCIError *errhp, OCILobLoca
         *amtp = 0;
         if (amount > 0 && bufp == nullptr) return BadArgument(errhp, "5");
         LobCall call;
-        call.lob = lobp;
-        call.errhp = errhp;
-        sword rc = Connect(call, svchp);
+        sword rc = Connect(call, svchp, lobp, errhp);
         if (rc != OCI_SUCCESS) return rc;
         START_TRANSACTION(call.conn);
         if (OpenForCall(call) != OCI_SUCCESS) {

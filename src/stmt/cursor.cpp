@@ -214,6 +214,17 @@ PGresult *execSimpleCommand(PGconn *connection, const char *sql, OCIError *errhp
     return PQexec(connection, sql);
 }
 
+void ResetStatementResults(OCIStmt *stmt) {
+    PQclear(stmt->result);
+    stmt->result = nullptr;
+    PQclear(stmt->outResult);
+    stmt->outResult = nullptr;
+    stmt->currentRow = 0;
+    stmt->rowsFetched = 0;
+    stmt->prefetchIndex = 0;
+    stmt->prefetchCount = 0;
+}
+
 void ClearOCIStmtResultset(OCIServer *server, OCIStmt *stmt) {
     PQclear(stmt->outResult);
     stmt->outResult = nullptr;
@@ -358,14 +369,7 @@ sword OpenQuery(OCIServer *server, OCIStmt *stmt, OCIError *errhp, ub4 iters, ub
     }
     cursor->server = server;
     cursor->lastRow = -1;
-    PQclear(stmt->result);
-    stmt->result = nullptr;
-    PQclear(stmt->outResult);
-    stmt->outResult = nullptr;
-    stmt->currentRow = 0;
-    stmt->rowsFetched = 0;
-    stmt->prefetchIndex = 0;
-    stmt->prefetchCount = 0;
+    ResetStatementResults(stmt);
     struct FreeOld {
         char *&name;
         ~FreeOld() { o2pFree(name); }

@@ -54,6 +54,8 @@ PGresult *execSimpleCommand(PGconn *connection, const char *sql, OCIError *errhp
 // Releases the statement's results and every result still pending on its
 // connection; both result fields end null.
 void ClearOCIStmtResultset(OCIServer *server, OCIStmt *stmt);
+// Drops the statement's result and out result and rewinds its row counters.
+void ResetStatementResults(OCIStmt *stmt);
 
 // Creates the statement's cursor record, or closes the cursor an existing
 // one holds; the positions start again at 0.

@@ -17,6 +17,7 @@
 #include "env/compat.h"
 #include "env/env.h"
 #include "stmt/callgram/callgram.h"
+#include "stmt/execute.h"
 #include "stmt/server_objects.h"
 
 namespace {
@@ -215,17 +216,10 @@ sword DiscardStatementText(OCIStmt *stmt, OCIError *errhp) {
 
     // Results go whether or not the statement counts as executed: a
     // describe-only execution holds a result without being executed.
-    PQclear(stmt->result);
-    stmt->result = nullptr;
-    PQclear(stmt->outResult);
-    stmt->outResult = nullptr;
+    ResetStatementResults(stmt);
     PQclear(stmt->paramDescription);
     stmt->paramDescription = nullptr;
-    stmt->currentRow = 0;
-    stmt->rowsFetched = 0;
     stmt->rowCount = 0;
-    stmt->prefetchCount = 0;
-    stmt->prefetchIndex = 0;
 
     sword status = OCI_SUCCESS;
     if (stmt->cursor != nullptr || stmt->preparedName != nullptr) {

@@ -8,6 +8,8 @@
 
 #include <oci.h>
 
+#include "support/error_record.h"
+
 namespace platform_test {
 
 inline OCIEnv *NewEnv(ub4 mode = OCI_THREADED) {
@@ -23,18 +25,8 @@ inline OCIError *NewError(OCIEnv *env) {
 }
 
 // The first record of `handle` read as `type`; code -1 when there is none.
-struct Record {
-    sb4 code = -1;
-    std::string text;
-};
-
-inline Record FirstRecord(void *handle, ub4 type = OCI_HTYPE_ERROR) {
-    Record record;
-    OraText buf[512] = {};
-    if (OCIErrorGet(handle, 1, nullptr, &record.code, buf, sizeof buf, type) != OCI_SUCCESS) return Record{};
-    record.text = reinterpret_cast<const char *>(buf);
-    return record;
-}
+using testsupport::FirstRecord;
+using testsupport::Record;
 
 inline sb4 ErrorCode(void *handle, ub4 type = OCI_HTYPE_ERROR) { return FirstRecord(handle, type).code; }
 

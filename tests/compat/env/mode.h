@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "support/error_record.h"
+
 namespace compat_env_test {
 
 inline void SelectMode(bool oracle) {
@@ -30,20 +32,8 @@ template <class T> T *Alloc(OCIEnv *env, ub4 type) {
 }
 
 // Record 1 of an error handle: its number (-1: no record) and text.
-struct Record {
-    sb4 code = -1;
-    std::string text;
-};
-inline Record FirstRecord(void *handle, ub4 type = OCI_HTYPE_ERROR) {
-    Record r;
-    char buf[1024] = {};
-    sb4 code = 0;
-    if (OCIErrorGet(handle, 1, nullptr, &code, reinterpret_cast<OraText *>(buf), sizeof buf, type) == OCI_SUCCESS) {
-        r.code = code;
-        r.text = buf;
-    }
-    return r;
-}
+using testsupport::FirstRecord;
+using testsupport::Record;
 
 class BothModes : public ::testing::TestWithParam<bool> {
 protected:
