@@ -16,6 +16,7 @@
 #include "env/attributes.h"
 #include "env/compat.h"
 #include "env/env.h"
+#include "stmt/pqext/pqext.h"
 
 // Pools are shared between the threads of an application: the lists and
 // counts are only touched under this lock, never while logging on.
@@ -273,6 +274,9 @@ sword ReturnToPool(OCISPool *pool, PoolEntry *entry, OCISvcCtx *svc, OCIError *e
     OCIServer *server = svc->server;
     PGconn *conn = server != nullptr ? server->conn : nullptr;
     bool reusable = !drop && conn != nullptr && PQstatus(conn) == CONNECTION_OK;
+    // Read-ahead or a cursor's CLOSE still in flight is read first: the
+    // connection is only judged once it is idle.
+    if (reusable) reusable = PQextDrain(conn) == 1;
     if (reusable) {
         switch (PQtransactionStatus(conn)) {
         case PQTRANS_IDLE:

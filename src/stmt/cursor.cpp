@@ -294,6 +294,23 @@ sword CloseServerCursor(OCICursor *cursor, OCIError *errhp) {
     return status;
 }
 
+void ReleaseFinishedCursor(OCIStmt *stmt) {
+    OCICursor *cursor = stmt->cursor;
+    if (cursor == nullptr || !cursor->endSeen || cursor->portalName == nullptr) return;
+    auto *server = HandleAs<OCIServer>(cursor->server, HANDLE_OCIServer);
+    PGconn *conn = server != nullptr ? server->conn : nullptr;
+    if (conn == nullptr) return;
+    if (!cursor->scrollable && !stmt->isRefCursor && CursorStillOpen(cursor) &&
+        PQextCloseAhead(conn, cursor->portalName) == 1) {
+        ocitrace(TRACE_CURSORS, "closePortal", "closing %s at its end\n", cursor->portalName);
+        o2pFree(cursor->portalName);
+        cursor->portalName = nullptr;
+    } else if (cursor->readAhead) {
+        PQextFetchStop(conn, cursor->portalName);
+    }
+    cursor->readAhead = 0;
+}
+
 sword prepareCursor(OCIServer *server, OCIStmt *stmt, OCIError *errhp) {
     sword status = OCI_SUCCESS;
     if (stmt->cursor == nullptr) {
@@ -585,6 +602,7 @@ sword OpenQuery(OCIServer *server, OCIStmt *stmt, OCIError *errhp, ub4 iters, ub
         cursor->endSeen = direct || rows < count ? 1 : 0;
         cursor->batchRows = count;
         stmt->smallResult = rows < count ? 1 : 0;
+        ReleaseFinishedCursor(stmt);
         ocitrace(TRACE_RESULTS, "fetchResults", "stmtp(%p) ntuples(%d) nfields(%d)\n", static_cast<void *>(stmt),
                  PQntuples(stmt->result), PQnfields(stmt->result));
     }

@@ -71,6 +71,12 @@ bool CursorStillOpen(const OCICursor *cursor);
 // Closes the record's server cursor when the server still has it and
 // forgets its name; the record becomes closed.
 sword CloseServerCursor(OCICursor *cursor, OCIError *errhp);
+// Once every row of a forward-only cursor is on the client, the server
+// cursor goes (its CLOSE sent without waiting for the answer), so it holds
+// no lock past the last batch; the rows held are still delivered. Anything
+// else keeps its cursor (scrollable ones move back, REF CURSORs are the
+// server's); read-ahead for it stops.
+void ReleaseFinishedCursor(OCIStmt *stmt);
 
 // Opens the query of `stmt`: prepares its text on the server when needed,
 // begins the transaction, closes the previous cursor, declares the new one

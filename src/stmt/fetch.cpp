@@ -181,11 +181,9 @@ sword fetchRows(OCIStmt *stmt, OCIError *errhp, ub4 wanted) {
     if (cursor->readAhead) res = PQextFetchNext(conn, name);
     if (res == nullptr || PQresultStatus(res) != PGRES_TUPLES_OK) return FetchFailed(stmt, errhp, res);
     HoldBatch(stmt, res, cursor->batchRows);
-    if (cursor->endSeen && cursor->readAhead) {
-        // Nothing more will come: the client layer's record goes.
-        PQextFetchStop(conn, name);
-        cursor->readAhead = 0;
-    }
+    // Nothing more will come: the server cursor and the client layer's
+    // record of it go.
+    if (cursor->endSeen) ReleaseFinishedCursor(stmt);
     return OCI_SUCCESS;
 }
 

@@ -24,8 +24,6 @@ function connect() {
 // reports them as TODO, so a case that starts passing shows up at once.
 // Keys are "<file> > <test name>".
 const knownGaps = {
-  'dml > ddl after query': 'OCIStmtRelease of a fully fetched query leaves its server cursor open; ' +
-    'ALTER/DROP of the table then fails with "being used by active queries in this session"',
   'query > integer params': 'JS numbers (SQLT_VNU binds) reach the server typed numeric, so functions ' +
     'with integer parameters (substr, repeat) fail with 42883, reported with error number 0',
   'query > long text': 'text is described as VARCHAR2 of 32767 bytes, so a longer value fails with ' +

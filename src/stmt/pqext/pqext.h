@@ -196,6 +196,15 @@ PQEXT_API PGresult *PQextFetchNext(PGconn *conn, const char *portalName);
 // the server but not handed out (the server cursor is that far ahead of the
 // caller), or -1 when the cursor was not under read-ahead.
 PQEXT_API long PQextFetchStop(PGconn *conn, const char *portalName);
+// Closes the cursor without waiting for the answer: CLOSE (dropping any
+// read-ahead for it) goes out in pipeline mode followed by a sync, and its
+// result is read and dropped when the connection is next settled (any
+// command this module sends, PQextDrain). Only for a cursor known to exist:
+// a CLOSE that failed would abort the transaction block with nobody told.
+// 1 when sent; 0 when the connection cannot take it now (a bulk, a command
+// group, results left unread, a non-blocking connection): close it the
+// usual way then.
+PQEXT_API int PQextCloseAhead(PGconn *conn, const char *portalName);
 // Reads every FETCH in flight into its cursor's queue and leaves pipeline
 // mode. Call before sending anything with stock libpq while read-ahead is
 // active. 1 when the connection is free for other commands; 0 while a bulk

@@ -3,6 +3,7 @@
 // groups, and forgetting a connection.
 #include <libpq-events.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -60,6 +61,8 @@ void ConnState::Clear() {
     for (auto &entry : readAhead) DropReadAhead(entry.second);
     readAhead.clear();
     inFlight.clear();
+    syncsInFlight = 0;
+    unsynced = false;
     statements.clear();
     portalFormats.clear();
     cursorOptions = 0;
@@ -128,6 +131,12 @@ void ReadOneInFlight(PGconn *conn, ConnState *st) {
     std::string name = std::move(st->inFlight.front());
     st->inFlight.pop_front();
     PGresult *res = PQgetResult(conn);
+    // The sync sent after a CLOSE ahead answers between two commands.
+    while (res != nullptr && PQresultStatus(res) == PGRES_PIPELINE_SYNC) {
+        --st->syncsInFlight;
+        PQclear(res);
+        res = PQgetResult(conn);
+    }
     if (res == nullptr) {
         // Only a failed connection ends a pipeline command without a result.
         res = PQmakeEmptyPGresult(conn, PGRES_FATAL_ERROR);
@@ -187,10 +196,17 @@ bool Settle(PGconn *conn, ConnState *st, bool allowGroup) {
     case Pipeline::ReadAhead: break;
     }
     while (!st->inFlight.empty()) ReadOneInFlight(conn, st);
-    const bool synced = PQpipelineSync(conn) == 1;
-    const bool ok = FinishPipeline(conn, synced ? 1 : 0) && synced;
+    // A sync already on its way after the last command ends the pipeline.
+    bool synced = true;
+    if (st->unsynced || st->syncsInFlight <= 0) {
+        synced = PQpipelineSync(conn) == 1;
+        if (synced) st->syncsInFlight = std::max(st->syncsInFlight, 0) + 1;
+    }
+    const bool ok = FinishPipeline(conn, st->syncsInFlight) && synced;
     st->pipeline = Pipeline::Off;
     st->pipelineAborted = false;
+    st->syncsInFlight = 0;
+    st->unsynced = false;
     return ok;
 }
 

@@ -73,6 +73,9 @@ struct ConnState {
     bool pipelineAborted = false;         // an error in flight: sync before sending more
     std::map<std::string, ReadAhead> readAhead;
     std::deque<std::string> inFlight;     // cursor of each FETCH in flight, in order
+                                          // ("" for a CLOSE sent ahead)
+    int syncsInFlight = 0;                // syncs sent ahead, their results unread
+    bool unsynced = false;                // commands sent after the last sync
     int groupSyncs = 0;                   // syncs sent in a command group
 
     std::unique_ptr<BulkRun> bulk;

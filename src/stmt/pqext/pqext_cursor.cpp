@@ -68,6 +68,7 @@ bool SendAhead(PGconn *conn, ConnState *st, const std::string &portal, ReadAhead
     if (!PQsendQueryParams(conn, sql.c_str(), 0, nullptr, nullptr, nullptr, nullptr, ResultFormatOf(st, portal)))
         return false;
     st->inFlight.push_back(portal);
+    st->unsynced = true;
     ++ra.inFlight;
     // Without a flush request the server would hold the rows until a sync.
     PQsendFlushRequest(conn);
@@ -190,6 +191,38 @@ int PQsendClosePortal(PGconn *conn, const char *portalName) {
         if (portal.empty()) return 0;
         const std::string sql = "CLOSE " + portal;
         return PQsendQueryParams(conn, sql.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0);
+    });
+}
+
+int PQextCloseAhead(PGconn *conn, const char *portalName) {
+    return Guarded(0, [&] {
+        ConnState *st = ExistingState(conn);
+        if (st == nullptr || portalName == nullptr || *portalName == '\0' || PQisnonblocking(conn)) return 0;
+        if (st->pipeline == Pipeline::ReadAhead && st->pipelineAborted && !Settle(conn, st, false)) return 0;
+        if (st->pipeline == Pipeline::Off) {
+            if (PQstatus(conn) != CONNECTION_OK || PQpipelineStatus(conn) != PQ_PIPELINE_OFF || PQisBusy(conn) ||
+                !PQenterPipelineMode(conn)) {
+                return 0;
+            }
+            st->pipeline = Pipeline::ReadAhead;
+        }
+        if (st->pipeline != Pipeline::ReadAhead) return 0;
+        const std::string portal = QuoteIdent(conn, portalName);
+        if (portal.empty()) return 0;
+        // FETCHes of this cursor still in flight are read and dropped.
+        StopReadAhead(st, portalName);
+        st->portalFormats.erase(portalName);
+        const std::string sql = "CLOSE " + portal;
+        if (!PQsendQueryParams(conn, sql.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0)) return 0;
+        st->inFlight.emplace_back();
+        if (PQpipelineSync(conn) == 1) {
+            ++st->syncsInFlight;
+            st->unsynced = false;
+        } else {
+            st->unsynced = true;
+        }
+        PQflush(conn);
+        return 1;
     });
 }
 

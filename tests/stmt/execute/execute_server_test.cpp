@@ -455,6 +455,45 @@ TEST_F(ExecuteTest, TwoCursorsFetchedAlternately) {
     EXPECT_EQ(Run("drop table alternating"), OCI_SUCCESS) << Error();
 }
 
+// A query read to its end keeps no server cursor: the table can be altered
+// and dropped in the same transaction while the statements still exist,
+// whether the end came with the first batch or after batches read ahead.
+TEST_F(ExecuteTest, FinishedQueriesLeaveNoCursorBehind) {
+    Run("drop table if exists finished");
+    ASSERT_EQ(Run("create table finished as select g as n from generate_series(1, 100000) g"), OCI_SUCCESS)
+        << Error();
+    OCIStmt *few = NewStmt("select n from finished where n <= 3 order by n");
+    OCIStmt *all = NewStmt("select n from finished order by n");
+    int one = 0, many[100] = {};
+    DefineInts(few, 1, &one);
+    DefineInts(all, 1, many);
+    ASSERT_EQ(Execute(few, 1), OCI_SUCCESS) << Error();
+    ASSERT_EQ(Execute(all, 0), OCI_SUCCESS) << Error();
+    long sum = 0;
+    sword rc;
+    while ((rc = OCIStmtFetch2(all, err, 100, OCI_FETCH_NEXT, 0, OCI_DEFAULT)) == OCI_SUCCESS)
+        for (int v : many) sum += v;
+    ASSERT_EQ(rc, OCI_NO_DATA) << Error();
+    EXPECT_EQ(sum, 100000L * 100001 / 2);
+    // The rows of the first batch are still delivered after its cursor went.
+    for (int want = 2; want <= 3; ++want) {
+        ASSERT_EQ(OCIStmtFetch2(few, err, 1, OCI_FETCH_NEXT, 0, OCI_DEFAULT), OCI_SUCCESS) << Error();
+        EXPECT_EQ(one, want);
+    }
+    EXPECT_EQ(OCIStmtFetch2(few, err, 1, OCI_FETCH_NEXT, 0, OCI_DEFAULT), OCI_NO_DATA);
+    EXPECT_EQ(OCIStmtFetch2(all, err, 1, OCI_FETCH_NEXT, 0, OCI_DEFAULT), OCI_NO_DATA);
+    EXPECT_EQ(Run("alter table finished add column m int"), OCI_SUCCESS) << Error();
+    // Re-executed after their cursors went, both start again.
+    ASSERT_EQ(Execute(few, 1), OCI_SUCCESS) << Error();
+    EXPECT_EQ(one, 1);
+    ASSERT_EQ(Execute(all, 1), OCI_SUCCESS) << Error();
+    EXPECT_EQ(many[0], 1);
+    EXPECT_EQ(OCIStmtFetch2(all, err, 0, OCI_FETCH_NEXT, 0, OCI_DEFAULT), OCI_SUCCESS) << Error();
+    OCIHandleFree(few, OCI_HTYPE_STMT);
+    OCIHandleFree(all, OCI_HTYPE_STMT);
+    EXPECT_EQ(Run("drop table finished"), OCI_SUCCESS) << Error();
+}
+
 // The backend killed in the middle of a fetch: the fetch fails with a
 // record, and so does the next call on the connection.
 TEST_F(ExecuteTest, BackendKilledDuringFetch) {

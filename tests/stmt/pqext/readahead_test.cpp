@@ -73,6 +73,37 @@ TEST(PqextReadAhead, EveryRowOnceWhileOtherStatementsRunBetweenBatches) {
     EXPECT_EQ(PQpipelineStatus(c), PQ_PIPELINE_OFF);
 }
 
+// A cursor closed ahead while another one reads ahead: the other's batches
+// arrive whole and in order across the CLOSE and its sync, and the next
+// command finds the cursor gone without waiting for its answer first.
+TEST(PqextReadAhead, CloseAheadBetweenAnotherCursorsBatches) {
+    Conn c;
+    ASSERT_TRUE(Exec(c, "BEGIN"));
+    Declare(c, "long", "s_long", "SELECT g FROM generate_series(1, 2000) g");
+    Declare(c, "short", "s_short", "SELECT g FROM generate_series(1, 10) g");
+    ASSERT_EQ(PQextFetchAhead(c, "long", 100, 3), 1);
+    ASSERT_EQ(PQextFetchAhead(c, "short", 100, 2), 1);
+    PGresult *res = PQextFetchNext(c, "short");
+    EXPECT_EQ(PQntuples(res), 10);
+    PQclear(res);
+    ASSERT_EQ(PQextCloseAhead(c, "short"), 1);
+    EXPECT_EQ(PQextFetchNext(c, "short"), nullptr);  // no longer read ahead
+    long next = 1;
+    for (int batch = 0; batch < 5; ++batch) {
+        res = PQextFetchNext(c, "long");
+        ASSERT_EQ(PQresultStatus(res), PGRES_TUPLES_OK) << PQresultErrorMessage(res);
+        for (const std::string &v : Column(res)) ASSERT_EQ(std::stol(v), next++);
+        PQclear(res);
+    }
+    EXPECT_EQ(next, 501);
+    // Closed in the middle, with its own FETCHes still in flight.
+    ASSERT_EQ(PQextCloseAhead(c, "long"), 1);
+    ASSERT_EQ(PQextDrain(c), 1);
+    EXPECT_EQ(PQpipelineStatus(c), PQ_PIPELINE_OFF);
+    EXPECT_EQ(oci_test::QueryValue(c, "SELECT count(*) FROM pg_cursors"), "0");
+    ASSERT_TRUE(Exec(c, "COMMIT"));
+}
+
 TEST(PqextReadAhead, ConnectionsInDifferentThreadsKeepTheirOwnState) {
     // Same statement and cursor names on every connection.
     auto work = [](long *sum) {
