@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <string>
@@ -315,7 +316,14 @@ struct Variant {
     const char *name;
     std::function<void()> run;
     std::vector<double> seconds;
+    std::vector<double> cpu;  // this process's CPU time: the client's share
 };
+
+double ProcessCpuSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
 
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
@@ -323,20 +331,25 @@ double Median(std::vector<double> v) {
 }
 
 // Runs the variants `runs` times, each round starting one further on, and
-// prints medians with each one's ratio to the first variant.
+// prints medians with each one's ratio to the first variant: wall time, and
+// the client's CPU time (less sensitive to other load on the machine).
 void Measure(const char *title, std::vector<Variant> variants, int runs) {
     for (int round = 0; round < runs; ++round) {
         for (size_t k = 0; k < variants.size(); ++k) {
             Variant &v = variants[(k + round) % variants.size()];
             const auto start = std::chrono::steady_clock::now();
+            const double cpuStart = ProcessCpuSeconds();
             v.run();
+            v.cpu.push_back(ProcessCpuSeconds() - cpuStart);
             v.seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         }
     }
     std::printf("\n%s (median of %d)\n", title, runs);
     const double reference = Median(variants[0].seconds);
+    const double cpuReference = Median(variants[0].cpu);
     for (const Variant &v : variants)
-        std::printf("  %-44s %9.3f s  %6.2fx\n", v.name, Median(v.seconds), Median(v.seconds) / reference);
+        std::printf("  %-44s %9.3f s  %6.2fx   client cpu %7.3f s  %6.2fx\n", v.name, Median(v.seconds),
+                    Median(v.seconds) / reference, Median(v.cpu), Median(v.cpu) / cpuReference);
     std::fflush(stdout);
 }
 
@@ -377,27 +390,27 @@ int main(int argc, char **argv) {
 
     if (wanted("fetch"))
         Measure("fetch 1M rows, array defines of 1000",
-                {{"libpq single-row mode", [&] { SingleRowMode(conn); }, {}},
-                 {"libpq FETCH 1000 cursor", [&] { CursorFetch1000(conn); }, {}},
-                 {"OCIStmtExecute + OCIStmtFetch2 (1000 rows)", [&] { OciArrayFetch(oci); }, {}}},
+                {{"libpq single-row mode", [&] { SingleRowMode(conn); }, {}, {}},
+                 {"libpq FETCH 1000 cursor", [&] { CursorFetch1000(conn); }, {}, {}},
+                 {"OCIStmtExecute + OCIStmtFetch2 (1000 rows)", [&] { OciArrayFetch(oci); }, {}, {}}},
                 runs);
     if (wanted("onerow"))
         Measure("fetch 1M rows, one row per call, no prefetch attribute",
-                {{"libpq single-row mode", [&] { SingleRowMode(conn); }, {}},
-                 {"OCIStmtFetch2 (1 row per call)", [&] { OciOneRow(oci); }, {}}},
+                {{"libpq single-row mode", [&] { SingleRowMode(conn); }, {}, {}},
+                 {"OCIStmtFetch2 (1 row per call)", [&] { OciOneRow(oci); }, {}, {}}},
                 runs);
     if (wanted("point"))
         Measure("prepared point select by primary key, 10k executes",
-                {{"PQexecPrepared", [&] { PointSelectsLibpq(conn); }, {}},
-                 {"libpq savepoint + select + release, 1 trip", [&] { PointSelectsLibpqSavepoints(conn); }, {}},
-                 {"OCIStmtExecute (bind + define)", [&] { OciPointSelects(oci); }, {}}},
+                {{"PQexecPrepared", [&] { PointSelectsLibpq(conn); }, {}, {}},
+                 {"libpq savepoint + select + release, 1 trip", [&] { PointSelectsLibpqSavepoints(conn); }, {}, {}},
+                 {"OCIStmtExecute (bind + define)", [&] { OciPointSelects(oci); }, {}, {}}},
                 runs);
     if (oracle != nullptr)
         Measure("the same, OCI_COMPAT=oracle beside the default mode",
-                {{"PQexecPrepared", [&] { PointSelectsLibpq(conn); }, {}},
-                 {"libpq savepoint + select + release, 1 trip", [&] { PointSelectsLibpqSavepoints(conn); }, {}},
-                 {"OCIStmtExecute, default mode", [&] { OciPointSelects(oci); }, {}},
-                 {"OCIStmtExecute, OCI_COMPAT=oracle", [&] { OciPointSelects(*oracle); }, {}}},
+                {{"PQexecPrepared", [&] { PointSelectsLibpq(conn); }, {}, {}},
+                 {"libpq savepoint + select + release, 1 trip", [&] { PointSelectsLibpqSavepoints(conn); }, {}, {}},
+                 {"OCIStmtExecute, default mode", [&] { OciPointSelects(oci); }, {}, {}},
+                 {"OCIStmtExecute, OCI_COMPAT=oracle", [&] { OciPointSelects(*oracle); }, {}, {}}},
                 runs);
     oracle.reset();
     PQfinish(conn);

@@ -112,24 +112,25 @@ inline bool HasUcbs(const OCIEnv *env, ub4 fcode) { return env != nullptr && Has
 template <class... Args> void RunBeforeUcbs(OCIEnv *env, ub4 fcode, sword *status, Args... args) {
     using entry_detail::PromoteArg;
     if (!HasUcbs(env, fcode)) return;
-    o2pTrace(4, "BEFORE PerformEntryUcbs\n");
-    PerformEntryUcbs(env->ucbEntry[fcode], status, PromoteArg(args)...);
-    o2pTrace(4, "BEFORE PerformReplaceUcbs\n");
-    PerformReplaceUcbs(env, status, fcode, PromoteArg(args)...);
+    const bool traced = o2pTracing(4);
+    if (traced) o2pTrace(4, "BEFORE PerformEntryUcbs\n");
+    if (env->ucbEntry[fcode] != nullptr) PerformEntryUcbs(env->ucbEntry[fcode], status, PromoteArg(args)...);
+    if (traced) o2pTrace(4, "BEFORE PerformReplaceUcbs\n");
+    if (env->ucbReplace[fcode] != nullptr) PerformReplaceUcbs(env, status, fcode, PromoteArg(args)...);
 }
 
 template <class... Args> void RunExitUcbs(OCIEnv *env, ub4 fcode, sword *status, Args... args) {
     using entry_detail::PromoteArg;
     if (!HasUcbs(env, fcode)) return;
-    o2pTrace(4, "BEFORE PerformExitUcbs\n");
-    PerformExitUcbs(env->ucbExit[fcode], status, PromoteArg(args)...);
+    if (o2pTracing(4)) o2pTrace(4, "BEFORE PerformExitUcbs\n");
+    if (env->ucbExit[fcode] != nullptr) PerformExitUcbs(env->ucbExit[fcode], status, PromoteArg(args)...);
 }
 
 template <class Work, class... Args>
 sword RunEntry(const EntryInfo &info, OCIEnv *env, OCIError *errhp, Work &&work,
                const char *argNames, Args... args) {
     using namespace entry_detail;
-    TraceCallStart(info.name);
+    if (o2pTracing(3)) TraceCallStart(info.name);
     if (ArgsTraced()) {
         const char *names = argNames;
         (TraceArg(names, args), ...);
@@ -161,7 +162,7 @@ sword RunEntry(const EntryInfo &info, OCIEnv *env, OCIError *errhp, Work &&work,
     } else if (call.exitOnFailure) {
         RunExitUcbs(env, info.fcode, &rc, args...);
     }
-    return TraceReturn(rc);
+    return o2pTracing(4) ? TraceReturn(rc) : rc;
 }
 
 // A refusal before the guard runs (an argument the entry point cannot work

@@ -105,10 +105,6 @@ void InitDebugSettings() {
         oci_debug_mask = static_cast<ub8>(strtoull(mask, nullptr, 0));
 }
 
-bool ocitracing(ub8 category) {
-    return oci_debug_log != nullptr && (oci_debug_mask & category) != 0;
-}
-
 void ocitrace(ub8 category, const char *function, const char *format, ...) {
     if (!ocitracing(category)) return;
     FILE *out = oci_debug_log;

@@ -31,7 +31,16 @@ extern std::atomic<sb4> OCI2PQ_TRACE_LEVEL;
 // Reads OCI_DEBUG_LEVEL, OCI_DEBUG_LOG and OCI_DEBUG_MASK (every env creation).
 void InitDebugSettings();
 
-bool ocitracing(ub8 category);
+inline bool ocitracing(ub8 category) {
+    return oci_debug_log.load(std::memory_order_relaxed) != nullptr &&
+           (oci_debug_mask.load(std::memory_order_relaxed) & category) != 0;
+}
+// Whether o2pTrace lines of `level` are written: callers with costly
+// arguments ask first.
+inline bool o2pTracing(int level) {
+    return oci_debug_log.load(std::memory_order_relaxed) != nullptr &&
+           OCI2PQ_TRACE_LEVEL.load(std::memory_order_relaxed) >= level;
+}
 void ocitrace(ub8 category, const char *function, const char *format, ...)
     __attribute__((format(gnu_printf, 3, 4)));
 void ocitracehex(ub8 category, const char *label, const void *bytes, size_t length);

@@ -68,9 +68,10 @@ bool IsCharacterDefine(ub2 dty) {
     }
 }
 
-ValueView ViewOf(const OCIDefine *d) {
+ValueView ViewOf(OCIDefine *d) {
     ValueView view;
-    view.oracle = OracleCompatOf(d);
+    if (d->compatMode == 0) d->compatMode = OracleCompatOf(d) ? 2 : 1;
+    view.oracle = d->compatMode == 2;
     if (view.oracle && IsCharacterDefine(d->dty)) {
         const char *format = std::getenv("NLS_DATE_FORMAT");
         if (format != nullptr && *format != '\0') view.dateFormat = format;
@@ -140,15 +141,15 @@ const Cell *Present(OCIError *errhp, const ValueView &view, const Cell &c, Cell 
     }
 }
 
-// One value into slot j of a define's own buffers.
+// One value into slot j of a define's own buffers; `scratch` holds a text
+// made for the view.
 sword FillSlot(OCIError *errhp, OCIDefine *d, ub4 j, const Cell &cell, int row, int column, PGconn *conn,
-               const ValueView &view) {
+               const ValueView &view, bool traced, std::string *scratch) {
     Cell shown;
-    std::string scratch;
-    const Cell *presented = Present(errhp, view, cell, &shown, &scratch);
+    const Cell *presented = view.oracle ? Present(errhp, view, cell, &shown, scratch) : &cell;
     if (presented == nullptr) return OCI_ERROR;
     const Cell &c = *presented;
-    TraceValue(row, column, c);
+    if (traced) TraceValue(row, column, c);
     const bool sa = d->structArray != 0;
     void *dest = ValueElement(d, j);
     ub4 size = d->value_sz;
@@ -186,11 +187,26 @@ sword Fill(OCIError *errhp, List *defines, PGresult *result, ub4 nrows, ub4 *cur
     const int columns = PQnfields(result);
     if (columns == 0) return OCI_SUCCESS;
 
+    // The defines by column, from one walk of the list (the first define of
+    // a position counts, as for find_define).
+    constexpr int kNear = 32;
+    OCIDefine *near[kNear] = {};
+    foreach_cell(cell, defines) {
+        auto *d = static_cast<OCIDefine *>(cell->ptr);
+        if (d != nullptr && d->position >= 1 && d->position <= kNear && near[d->position - 1] == nullptr)
+            near[d->position - 1] = d;
+    }
+    const bool traced = ocitracing(TRACE_DEFINE);
+    std::string scratch;
     sword status = OCI_SUCCESS;
     for (int c = 0; c < columns; ++c) {
-        OCIDefine *d = find_define(defines, c);
+        OCIDefine *d = c < kNear ? near[c] : find_define(defines, c);
         if (d == nullptr) break;
         const ValueView view = ViewOf(d);
+        // What every row of the column shares.
+        Cell shape;
+        shape.type = PQftype(result, c);
+        shape.format = static_cast<ub1>(PQfformat(result, c));
         ub4 j = 0;
         for (; j < nrows && j < available; ++j) {
             const int row = static_cast<int>(kind == FillKind::Prefetch ? prefetchRow : start + j);
@@ -198,8 +214,14 @@ sword Fill(OCIError *errhp, List *defines, PGresult *result, ub4 nrows, ub4 *cur
             if (d->dynamic) {
                 slot = call_define_callback(d, errhp, result, j, row, c, kind == FillKind::Connection ? conn : nullptr);
             } else {
-                slot = FillSlot(errhp, d, j, ReadCell(result, row, c), row, c,
-                                kind == FillKind::Connection ? conn : nullptr, view);
+                Cell cell = shape;
+                if (!PQgetisnull(result, row, c)) {
+                    cell.value = PQgetvalue(result, row, c);
+                    cell.length = static_cast<ub4>(PQgetlength(result, row, c));
+                    cell.isNull = false;
+                }
+                slot = FillSlot(errhp, d, j, cell, row, c, kind == FillKind::Connection ? conn : nullptr, view,
+                                traced, &scratch);
             }
             // One failed value does not stop the others, but it is not
             // forgotten when a later one succeeds.

@@ -147,6 +147,9 @@ struct OCIDefine : OCIHandle {
     // Slots of the current fetch already filled from an earlier batch: a
     // dynamic define's callback numbers its iterations from the fetch's start.
     ub4 slotBase;
+    // The environment's mode, looked up once (it is fixed for the
+    // environment's life): 0 not yet, 1 default, 2 Oracle-compatible.
+    ub1 compatMode;
 };
 
 // A ROWID descriptor (OCI_DTYPE_ROWID). The server has no row addresses:
