@@ -105,7 +105,7 @@ void InitDebugSettings() {
         oci_debug_mask = static_cast<ub8>(strtoull(mask, nullptr, 0));
 }
 
-void ocitrace(ub8 category, const char *function, const char *format, ...) {
+void ocitraceWrite(ub8 category, const char *function, const char *format, ...) {
     if (!ocitracing(category)) return;
     FILE *out = oci_debug_log;
     if (out == nullptr) return;

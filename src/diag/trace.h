@@ -41,8 +41,14 @@ inline bool o2pTracing(int level) {
     return oci_debug_log.load(std::memory_order_relaxed) != nullptr &&
            OCI2PQ_TRACE_LEVEL.load(std::memory_order_relaxed) >= level;
 }
-void ocitrace(ub8 category, const char *function, const char *format, ...)
+// Writes one entry of `category` (use ocitrace, which builds the arguments
+// only when the category is traced).
+void ocitraceWrite(ub8 category, const char *function, const char *format, ...)
     __attribute__((format(gnu_printf, 3, 4)));
+#define ocitrace(category, ...)                                          \
+    do {                                                                 \
+        if (ocitracing(category)) ocitraceWrite((category), __VA_ARGS__); \
+    } while (0)
 void ocitracehex(ub8 category, const char *label, const void *bytes, size_t length);
 void o2pTrace(int level, const char *format, ...) __attribute__((format(gnu_printf, 2, 3)));
 

@@ -244,7 +244,7 @@ private:
         PGconn *conn = server_->conn;
         // A bulk the client layer already ended on a failure has its outcome
         // waiting; there is nothing to finish.
-        if (PQsendBulkFinish(conn) != PGRES_FATAL_ERROR) AwaitBulk(conn);
+        if (PQsendBulkFinish(conn) != PGRES_FATAL_ERROR && PQextBulkWait(conn) != 1) AwaitBulk(conn);
         *affected = PQextBulkRowCount(conn);
         return PQextBulkResult(conn);
     }

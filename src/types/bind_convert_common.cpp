@@ -95,6 +95,10 @@ bool ClientText::Convert(OCIError *errhp, const BindSettings &settings, const ch
 size_t CodeUnitWidth(const BindSettings &settings) { return settings.transcoding ? 2 : 1; }
 
 long FindTerminator(const char *bytes, size_t length, size_t unit) {
+    if (unit == 1) {
+        const void *nul = std::memchr(bytes, '\0', length);
+        return nul != nullptr ? static_cast<long>(static_cast<const char *>(nul) - bytes) : -1;
+    }
     for (size_t at = 0; at + unit <= length; at += unit) {
         bool zero = true;
         for (size_t k = 0; k < unit; ++k) zero = zero && bytes[at + k] == '\0';

@@ -181,6 +181,10 @@ PQEXT_API long PQextBulkFailedRow(PGconn *conn);
 // outcome (as PQexecBulkPrepared's result; the caller takes it; null once
 // taken).
 PQEXT_API int PQextBulkPoll(PGconn *conn);
+// Completes a bulk whose end is queued (PQsendBulkFinish), blocking until
+// every answer is read; PQextBulkResult then holds the outcome. 1 when a run
+// was completed, 0 when none was waiting for its answers.
+PQEXT_API int PQextBulkWait(PGconn *conn);
 PQEXT_API PGresult *PQextBulkResult(PGconn *conn);
 
 // Read-ahead over the cursor `portalName`: keeps `depth` (1-16; 0 picks 2)

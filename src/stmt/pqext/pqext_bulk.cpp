@@ -97,33 +97,43 @@ void Fail(PGconn *conn, ConnState *st) {
 
 // Reads whatever answers have arrived, without blocking. True while the run
 // goes on; false once it has completed (or failed).
-bool Advance(PGconn *conn, ConnState *st) {
+enum class Step { More, Idle, Over };
+
+// Takes one answer PQgetResult gave: More when more are to come, Idle when
+// nothing queued is answered yet, Over when the run ended.
+Step Take(PGconn *conn, ConnState *st, PGresult *res) {
     BulkRun &bulk = *st->bulk;
+    if (res == nullptr) {
+        if (!bulk.inRow) return Step::Idle;
+        bulk.inRow = false;
+        ++bulk.done;
+        return Step::More;
+    }
+    if (PQresultStatus(res) == PGRES_PIPELINE_SYNC) {
+        PQclear(res);
+        // A run given up on a live connection ends in error all the same.
+        Complete(conn, st, bulk.failing ? PQmakeEmptyPGresult(conn, PGRES_FATAL_ERROR) : nullptr);
+        return Step::Over;
+    }
+    if (PQstatus(conn) == CONNECTION_BAD) {
+        Absorb(conn, bulk, res);
+        Fail(conn, st);
+        return Step::Over;
+    }
+    bulk.inRow = true;
+    Absorb(conn, bulk, res);
+    return Step::More;
+}
+
+bool Advance(PGconn *conn, ConnState *st) {
     if (PQflush(conn) < 0 || !PQconsumeInput(conn)) {
         Fail(conn, st);
         return false;
     }
     while (!PQisBusy(conn)) {
-        PGresult *res = PQgetResult(conn);
-        if (res == nullptr) {
-            if (!bulk.inRow) break;  // nothing queued is answered yet
-            bulk.inRow = false;
-            ++bulk.done;
-            continue;
-        }
-        if (PQresultStatus(res) == PGRES_PIPELINE_SYNC) {
-            PQclear(res);
-            // A run given up on a live connection ends in error all the same.
-            Complete(conn, st, bulk.failing ? PQmakeEmptyPGresult(conn, PGRES_FATAL_ERROR) : nullptr);
-            return false;
-        }
-        if (PQstatus(conn) == CONNECTION_BAD) {
-            Absorb(conn, bulk, res);
-            Fail(conn, st);
-            return false;
-        }
-        bulk.inRow = true;
-        Absorb(conn, bulk, res);
+        const Step step = Take(conn, st, PQgetResult(conn));
+        if (step == Step::Over) return false;
+        if (step == Step::Idle) break;
     }
     if (PQstatus(conn) == CONNECTION_BAD) {
         Fail(conn, st);
@@ -242,6 +252,27 @@ int PQsendBulkFinish(PGconn *conn) {
             return static_cast<int>(PGRES_FATAL_ERROR);
         }
         return static_cast<int>(PGRES_COMMAND_OK);
+    });
+}
+
+int PQextBulkWait(PGconn *conn) {
+    return Guarded(0, [&] {
+        ConnState *st = ExistingState(conn);
+        if (st == nullptr || !st->bulk || !st->bulk->syncQueued) return 0;
+        // With the whole run sent, answers are read as they come (PQgetResult
+        // sends what is left and waits), without polling between them.
+        while (st->bulk) {
+            const Step step = Take(conn, st, PQgetResult(conn));
+            if (step == Step::Over) break;
+            if (step == Step::Idle) {
+                if (!Advance(conn, st)) break;
+                if (!WaitSocket(conn, PQflush(conn) > 0)) {
+                    Fail(conn, st);
+                    break;
+                }
+            }
+        }
+        return 1;
     });
 }
 
