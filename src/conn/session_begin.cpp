@@ -9,6 +9,7 @@
 #include "conn/session_control.h"
 #include "diag/entry.h"
 #include "env/attributes.h"
+#include "env/compat.h"
 #include "env/env.h"
 
 std::atomic<sb4> gDBServerVersion{0};
@@ -181,6 +182,15 @@ OCI_EXPORT sword OCISessionEnd(OCISvcCtx *svchp, OCIError *errhp, OCISession *us
         markCursorsClosed(env, server);
         FreeSessionMemory(usrhp != nullptr ? HandleAs<OCISession>(usrhp, HANDLE_OCISession) : svchp->session);
         if (PQstatus(server->conn) == CONNECTION_BAD) {
+            // In the Oracle-compatible mode a session whose connection is
+            // already lost ends quietly: nothing of it is left on the server,
+            // and its drivers close dead connections this way and expect to
+            // be done with them (an error would leave them open). What is
+            // left of the connection goes now.
+            if (server->conn != nullptr && OracleCompat(env)) {
+                CloseServerConnection(server);
+                return OCI_SUCCESS;
+            }
             AddErrorRecord(errhp, OCI_ERROR, kErrConnectionTerminated);
             return OCI_ERROR;
         }

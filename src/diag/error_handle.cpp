@@ -9,6 +9,7 @@
 #include "diag/catalogue.h"
 #include "diag/errors.h"
 #include "diag/trace.h"
+#include "env/compat.h"
 #include "env/memory.h"
 
 OCIError *Alloc_OCIError() {
@@ -161,8 +162,18 @@ sword AddPGErrorRecord(OCIError *errhp, sword severity, const PGresult *result) 
     }
     const char *primary = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
     if (primary == nullptr) primary = "";
-    const sb4 errcode = MapSqlStateToOciError(sqlstate);
+    // The Oracle-compatible mode gives every server error a number; one the
+    // catalogue has no text for carries the server's message after it.
+    const bool oracle = OracleCompatOf(errhp);
+    const sb4 errcode = oracle ? MapSqlStateToOracleError(sqlstate) : MapSqlStateToOciError(sqlstate);
     const char *msg = errcode != 0 ? o2pGetErrorText(static_cast<ub4>(errcode)) : primary;
+    std::string numbered;
+    if (oracle && o2pRawErrorText(static_cast<ub4>(errcode)) == nullptr) {
+        char head[32];
+        std::snprintf(head, sizeof head, O2P_ERROR_PREFIX "%05d: ", static_cast<int>(errcode));
+        numbered = std::string(head) + primary;
+        msg = numbered.c_str();
+    }
     // A constraint's text names it as Oracle does, (SCHEMA.NAME), from the
     // server's fields rather than showing its placeholders.
     std::string named;

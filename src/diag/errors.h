@@ -63,3 +63,6 @@ const errinfo *ErrorRecordAt(const OCIError *errhp, int recordno);
 // The SQLSTATE map.
 ub4 PackSqlState(const char *sqlstate);
 sb4 MapSqlStateToOciError(const char *sqlstate);  // 0 when unmapped
+// The Oracle-compatible mode's number: never 0 (by code, else by class, else
+// a fallback for server errors).
+sb4 MapSqlStateToOracleError(const char *sqlstate);

@@ -247,9 +247,46 @@ void SetPrecision(OCIColumnParamHandle *col, bool wide, ub2 precision, sb1 scale
     col->scale = scale;
 }
 
+// The longest text of the server types Oracle has no counterpart for whose
+// output is bounded (bytes, at most kMaxBytesPerChar per character), by OID.
+struct TextWidth {
+    Oid oid;
+    ub4 bytes;
+};
+constexpr TextWidth kBoundedTextWidths[] = {
+    {CHAROID, 4},              // "char": one byte, or its octal escape
+    {NAMEOID, 63},             // identifiers: NAMEDATALEN - 1 bytes
+    {OIDOID, 10},
+    {27 /* tid */, 18},
+    {28 /* xid */, 10},
+    {29 /* cid */, 10},
+    {600 /* point */, 51},     // two float8 texts of at most 24 characters
+    {650 /* cidr */, 49},      // IPv6 with an IPv4 tail and a mask
+    {774 /* macaddr8 */, 23},
+    {790 /* money */, 64},     // the currency symbol is the locale's
+    {829 /* macaddr */, 17},
+    {869 /* inet */, 49},
+    {TIMEOID, 15},
+    {INTERVALOID, 100},        // the longest of the four interval styles, with room
+    {TIMETZOID, 24},           // a zone offset may carry seconds
+    {2950 /* uuid */, 36},
+    {5069 /* xid8 */, 20},
+};
+
+// The longest text of `type`, 0 when it has no bound (bit types are as
+// long as their declared length).
+ub4 BoundedTextWidth(Oid type, int typmod) {
+    if (type == 1560 /* bit */ || type == 1562 /* varbit */)
+        return typmod > 0 && static_cast<ub4>(typmod) <= kOracleMaxStringSize ? static_cast<ub4>(typmod) : 0;
+    for (const TextWidth &w : kBoundedTextWidths)
+        if (w.oid == type) return w.bytes;
+    return 0;
+}
+
 // Types as an Oracle server would report the column: numbers are NUMBER
 // with their precision and scale, character columns carry byte sizes their
-// longest value fits, and whatever Oracle has no type for reads as text.
+// longest value fits, and whatever Oracle has no type for reads as text: a
+// VARCHAR2 when its text has a bound, else a LONG.
 void DescribeAsOracle(OCIColumnParamHandle *col, Oid type, int typmod, bool wide) {
     col->charUsed = 0;
     col->binary = 0;
@@ -298,24 +335,38 @@ void DescribeAsOracle(OCIColumnParamHandle *col, Oid type, int typmod, bool wide
         return;
     case VARCHAROID:
     case BPCHAROID:
-        if (typmod >= 4) {
+        // A declared length whose longest value fits a VARCHAR2; a longer
+        // or no declared length reads as LONG, below.
+        if (typmod >= 4 && static_cast<ub4>(typmod - 4) * kMaxBytesPerChar <= kOracleMaxStringSize) {
             const ub4 chars = static_cast<ub4>(typmod - 4);
             col->dataType = type == VARCHAROID ? SQLT_CHR : SQLT_AFC;
             col->charUsed = 1;
-            col->charSize = Saturate16(std::min(chars, kOracleMaxStringSize));
-            col->dataSize = std::min(chars * kMaxBytesPerChar, kOracleMaxStringSize);
+            col->charSize = Saturate16(chars);
+            col->dataSize = chars * kMaxBytesPerChar;
             return;
         }
         break;
     default:
         break;
     }
-    // text, unbounded varchar and every type without an Oracle counterpart:
-    // a string of the longest size a client fetches without pieces.
-    col->dataType = type == BPCHAROID ? SQLT_AFC : SQLT_CHR;
+    // A type without an Oracle counterpart whose text has a known longest
+    // form is a VARCHAR2 that holds it.
+    const ub4 width = BoundedTextWidth(type, typmod);
+    if (width != 0) {
+        col->dataType = SQLT_CHR;
+        col->charUsed = 1;
+        col->charSize = Saturate16(width);
+        col->dataSize = width;
+        return;
+    }
+    // text, varchar without a length and every other type whose text has no
+    // bound: LONG, which Oracle's clients fetch in pieces of any length (a
+    // VARCHAR2 would cut values at 32767 bytes). Like Oracle's LONG it has
+    // no size.
+    col->dataType = SQLT_LNG;
     col->charUsed = 1;
-    col->charSize = Saturate16(kOracleMaxStringSize);
-    col->dataSize = kOracleMaxStringSize;
+    col->charSize = 0;
+    col->dataSize = 0;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "types/conversion_tables.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include "diag/errors.h"
 #include "diag/trace.h"
@@ -501,6 +502,15 @@ thread_local ConverterCacheEntry t_converterCache[kConverterCacheSize];
 ConverterCacheEntry &CacheSlot(Oid oid, ub4 code) {
     return t_converterCache[(oid * 31u + code) % kConverterCacheSize];
 }
+
+// Every value arrives as the server's text for it, so a character type reads
+// any column whose server type has no row of its own for that type: it gets
+// the text, as text itself would.
+ResultConverter AsServerText(ub4 code) {
+    const ExternalTypeInfo *type = FindExternalType(code);
+    if (type == nullptr || type->binary || std::strcmp(type->classWord, "TEXT") != 0) return nullptr;
+    return FindResultConverter(TEXTOID, code);
+}
 }  // namespace
 
 ResultConverter findPQToOCIConversion(Oid oid, ub4 code, PGconn *conn) {
@@ -514,11 +524,13 @@ ResultConverter findPQToOCIConversion(Oid oid, ub4 code, PGconn *conn) {
     if (FindServerType(oid) == nullptr) {
         // Found through the server's catalogue: not kept, the answer is the
         // connection's.
-        if (conn == nullptr || !IsServerRawType(conn, oid)) return nullptr;
-        return IsValidOraDataType(code) ? FindResultConverter(RAWOID, code) : nullptr;
+        if (conn != nullptr && IsServerRawType(conn, oid))
+            return IsValidOraDataType(code) ? FindResultConverter(RAWOID, code) : nullptr;
+        return AsServerText(code);
     }
     if (!IsValidOraDataType(code)) return nullptr;
     ResultConverter converter = FindResultConverter(oid, code);
+    if (converter == nullptr) converter = AsServerText(code);
     if (converter != nullptr) slot = ConverterCacheEntry{asked, code, converter};
     return converter;
 }

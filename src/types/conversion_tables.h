@@ -4,7 +4,9 @@
 // Result table: (server OID, external type code) -> result converter.
 // Both are sorted by their key pair, compared as signed 32-bit values, and
 // searched by binary search; a pair that is missing is a conversion the
-// library refuses (error 1460 on the bind side, 932 on the result side).
+// library refuses (error 1460 on the bind side, 932 on the result side),
+// except that a character type reads the text of any server type without a
+// row of its own (the dispatcher gives it the text row's converter).
 #pragma once
 #include <libpq-fe.h>
 #include <oci.h>
@@ -68,7 +70,8 @@ int OCI2PQType(OCIError *errhp, ub4 code, const void *value, sb4 size, sb2 *indi
 
 // The result converter for (oid, code): unknown reads as text, the raw
 // family's OIDs as raw; an OID outside the catalogue is resolved through
-// `conn` (may be null) by asking the server for the raw type's OID.
+// `conn` (may be null) by asking the server for the raw type's OID. A
+// character type without a row for the server type reads its text.
 ResultConverter findPQToOCIConversion(Oid oid, ub4 code, PGconn *conn);
 
 // Result dispatch: one column value into the application's buffer. A NULL

@@ -75,3 +75,17 @@ test('a lost session is reported as closed and the pool replaces it', gap(FILE, 
     await pool.close(0);
   }
 });
+
+test('a lost standalone connection still closes', gap(FILE, 'lost standalone'), async () => {
+  const killer = await connect();
+  try {
+    const victim = await connect();
+    const pid = (await victim.execute('select pg_backend_pid()')).rows[0][0];
+    await killer.execute('select pg_terminate_backend(cast(:p as int))', { p: pid });
+    // Closing frees the connection without an error, as with Oracle's client.
+    await victim.close();
+    await assert.rejects(victim.execute('select 1'), /NJS-003/);
+  } finally {
+    await killer.close();
+  }
+});

@@ -72,6 +72,14 @@ test('values of PostgreSQL-only column types', gap(FILE, 'pg types'), () => with
   const r = await conn.execute(
     'select current_database() as db, relname from pg_class where relname = :r', { r: 'pg_class' });
   assert.deepStrictEqual(r.rows, [[process.env.PGDATABASE, 'pg_class']]);
+
+  // Other types Oracle has no counterpart for arrive as their server text.
+  const t = await conn.execute(
+    'select cast(1259 as oid) as o, inet \'10.1.2.3/24\' as ip, cast(12.5 as money) as m, B\'101\' as b, ' +
+    'point(1, 2) as p, interval \'1 day 2 hours\' as iv, time \'12:34:56\' as t, ' +
+    'timetz \'12:34:56+02\' as tz');
+  assert.deepStrictEqual(t.rows, [['1259', '10.1.2.3/24', '$12.50', '101', '(1,2)', '1 day 02:00:00',
+    '12:34:56', '12:34:56+02']]);
 }));
 
 test('numbers bound where the server wants an integer', gap(FILE, 'integer params'), () => withConnection(async (conn) => {

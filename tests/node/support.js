@@ -25,11 +25,7 @@ function connect() {
 // Keys are "<file> > <test name>".
 const knownGaps = {
   'query > integer params': 'JS numbers (SQLT_VNU binds) reach the server typed numeric, so functions ' +
-    'with integer parameters (substr, repeat) fail with 42883, reported with error number 0',
-  'query > long text': 'text is described as VARCHAR2 of 32767 bytes, so a longer value fails with ' +
-    'DPI-1037 (rcode 1406); it would need describing as CLOB/LONG for a dynamic define',
-  'query > pg types': 'columns of type name (also oid, inet, money, bit, point, interval, time) are ' +
-    'described as VARCHAR2, but OCIStmtFetch2 into SQLT_CHR fails with 932 "expected  got TEXT"',
+    'with integer parameters (substr, repeat) fail with 42883 (error 904, invalid identifier)',
 };
 
 // Options of a test case: a time limit, so a hang fails the case instead of

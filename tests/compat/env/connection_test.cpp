@@ -1,7 +1,8 @@
 // The Oracle-compatible mode on a live connection, each behaviour in both
 // modes: the database character set, the module naming the server session,
-// a connection lost under the session, session pools as drivers drive them,
-// the release number, and the LOB calls drivers make on every LOB.
+// a connection lost under the session and then closed, session pools as
+// drivers drive them, the release number, and the LOB calls drivers make on
+// every LOB.
 #include <libpq-fe.h>
 
 #include <unistd.h>
@@ -130,6 +131,11 @@ TEST_P(Connection, LostConnectionIsReportedAsOracleReportsIt) {
         EXPECT_NE(after.code, 3114);
         EXPECT_EQ(later.code, -1);
     }
+    // Closing the dead connection as drivers do: Oracle's clients end the
+    // session quietly; the library's own mode reports the lost connection.
+    // Detaching succeeds in both.
+    EXPECT_EQ(OCISessionEnd(svc, err, session, OCI_DEFAULT), Oracle() ? OCI_SUCCESS : OCI_ERROR);
+    EXPECT_EQ(OCIServerDetach(server, err, OCI_DEFAULT), OCI_SUCCESS) << FirstRecord(err).text;
 }
 
 TEST_P(Connection, SessionPoolsAsDriversUseThem) {

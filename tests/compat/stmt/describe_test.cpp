@@ -72,9 +72,9 @@ TEST_P(Describe, ReportsTypesOfTheMode) {
         {SQLT_NUM, 22, 5, 0},          {SQLT_NUM, 22, 10, 0},      {SQLT_NUM, 22, 19, 0},
         {SQLT_NUM, 22, 0, -127},       {SQLT_NUM, 22, 5, 2},       {SQLT_BFLOAT, 4, 0, 0},
         {SQLT_BDOUBLE, 8, 0, 0},       {SQLT_CHR, 40, 0, 0},       {SQLT_AFC, 16, 0, 0},
-        {SQLT_CHR, 32767, 0, 0},       {SQLT_DAT, 7, 0, 0},        {SQLT_TIMESTAMP, 11, 0, 6},
+        {SQLT_LNG, 0, 0, 0},           {SQLT_DAT, 7, 0, 0},        {SQLT_TIMESTAMP, 11, 0, 6},
         {SQLT_TIMESTAMP_TZ, 13, 0, 6}, {SQLT_BIN, 32767, 0, 0},    {SQLT_NUM, 22, 1, 0},
-        {SQLT_CHR, 32767, 0, 0},
+        {SQLT_CHR, 36, 0, 0},
     };
     for (size_t i = 0; i < 16; ++i) {
         EXPECT_EQ(cols[i].type, expected[i].type) << "column " << i + 1;
@@ -105,9 +105,11 @@ TEST_P(Describe, OracleTypesDefineAndFetchWithoutTruncation) {
             value = &stamps[i];
             size = sizeof(OCIDateTime *);
         } else {
-            buffers[i].assign(d.size, '\0');
+            // A LONG has no size: the application picks the buffer.
+            const ub2 bytes = d.type == SQLT_LNG ? 8000 : d.size;
+            buffers[i].assign(bytes, '\0');
             value = buffers[i].data();
-            size = d.size;
+            size = bytes;
         }
         ASSERT_EQ(OCIDefineByPos(stmt, &def, err, pos, value, size, d.type, &ind[i], &rlen[i], &rcode[i],
                                  OCI_DEFAULT),
@@ -151,6 +153,98 @@ TEST_P(Describe, OracleTypesDefineAndFetchWithoutTruncation) {
     EXPECT_EQ(std::string(buffers[15].data(), rlen[15]), "a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11");
     for (OCIDateTime *s : stamps)
         if (s != nullptr) OCIDescriptorFree(s, OCI_DTYPE_TIMESTAMP);
+}
+
+// Server types Oracle has no counterpart for: the Oracle mode describes
+// them as VARCHAR2 long enough for their text, and a define by that type and
+// size gets the text; in either mode a character define gets it.
+TEST_P(Describe, TypesWithoutCounterpartFetchTheirText) {
+    const char *expected[] = {"pg_class", "1259",           "10.1.2.3/24", "$12.50",      "101",
+                              "(1,2)",    "1 day 02:00:00", "12:34:56",    "12:34:56+02", "ffff::1/128"};
+    constexpr ub4 kColumns = sizeof expected / sizeof expected[0];
+    ASSERT_EQ(Execute("select cast('pg_class' as name), cast(1259 as oid), inet '10.1.2.3/24', cast(12.5 as money),"
+                      " cast(B'101' as bit(3)), point(1, 2), interval '1 day 2 hours', time '12:34:56',"
+                      " timetz '12:34:56+02', cidr 'ffff::1/128'",
+                      0),
+              OCI_SUCCESS)
+        << Message();
+    std::vector<std::vector<char>> buffers(kColumns);
+    sb2 ind[kColumns] = {};
+    ub2 rlen[kColumns] = {};
+    ub2 rcode[kColumns] = {};
+    for (ub4 pos = 1; pos <= kColumns; ++pos) {
+        const ub4 i = pos - 1;
+        ub2 type = SQLT_STR;
+        ub2 size = 64;
+        if (Oracle()) {
+            const Described d = Column(pos);
+            EXPECT_EQ(d.type, SQLT_CHR) << "column " << pos;
+            EXPECT_GE(d.size, std::strlen(expected[i])) << "column " << pos;
+            type = d.type;
+            size = d.size;
+        }
+        buffers[i].assign(size, '\0');
+        OCIDefine *def = nullptr;
+        ASSERT_EQ(OCIDefineByPos(stmt, &def, err, pos, buffers[i].data(), size, type, &ind[i], &rlen[i], &rcode[i],
+                                 OCI_DEFAULT),
+                  OCI_SUCCESS)
+            << pos << ": " << Message();
+    }
+    ASSERT_EQ(OCIStmtFetch2(stmt, err, 1, OCI_FETCH_NEXT, 0, OCI_DEFAULT), OCI_SUCCESS) << Message();
+    for (ub4 i = 0; i < kColumns; ++i) {
+        EXPECT_EQ(ind[i], 0) << "column " << i + 1;
+        EXPECT_EQ(rcode[i], 0) << "column " << i + 1;
+        const size_t length = Oracle() ? rlen[i] : std::strlen(buffers[i].data());
+        EXPECT_EQ(std::string(buffers[i].data(), length), expected[i]) << "column " << i + 1;
+    }
+}
+
+// Text without a declared length: the Oracle mode describes it as LONG,
+// which drivers fetch in pieces through a dynamic define; every piece of a
+// value longer than any VARCHAR2 arrives, in either mode.
+struct Pieces {
+    std::string value;
+    char chunk[16384];
+    ub4 length = 0;
+    sb2 ind = 0;
+    ub2 rcode = 0;
+    bool pending = false;
+    int calls = 0;
+};
+
+sb4 NextPiece(void *ctx, OCIDefine *, ub4, void **bufpp, ub4 **alenpp, ub1 *, void **indpp, ub2 **rcodepp) {
+    auto *p = static_cast<Pieces *>(ctx);
+    if (p->pending) p->value.append(p->chunk, p->length);
+    p->length = sizeof p->chunk;
+    p->pending = true;
+    ++p->calls;
+    *bufpp = p->chunk;
+    *alenpp = &p->length;
+    *indpp = &p->ind;
+    *rcodepp = &p->rcode;
+    return OCI_CONTINUE;
+}
+
+TEST_P(Describe, UnboundedTextFetchesWholeInPieces) {
+    ASSERT_EQ(Execute("select repeat('y', 40000) || 'z' as big", 0), OCI_SUCCESS) << Message();
+    if (Oracle()) {
+        const Described d = Column(1);
+        EXPECT_EQ(d.type, SQLT_LNG);
+        EXPECT_EQ(d.size, 0);
+    }
+    Pieces pieces;
+    OCIDefine *def = nullptr;
+    ASSERT_EQ(OCIDefineByPos(stmt, &def, err, 1, nullptr, 0x7FFFFFFF, SQLT_CHR, nullptr, nullptr, nullptr,
+                             OCI_DYNAMIC_FETCH),
+              OCI_SUCCESS)
+        << Message();
+    ASSERT_EQ(OCIDefineDynamic(def, err, &pieces, NextPiece), OCI_SUCCESS)
+        << Message();
+    ASSERT_EQ(OCIStmtFetch2(stmt, err, 1, OCI_FETCH_NEXT, 0, OCI_DEFAULT), OCI_SUCCESS) << Message();
+    if (pieces.pending) pieces.value.append(pieces.chunk, pieces.length);
+    EXPECT_EQ(pieces.ind, 0);
+    EXPECT_GE(pieces.calls, 3);
+    EXPECT_EQ(pieces.value, std::string(40000, 'y') + "z");
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, Describe, ::testing::Bool(), compat_test::ModeName);

@@ -1,8 +1,10 @@
 // Statements in both modes: placeholder names, statement classes, the
 // statement attributes Oracle's drivers read, ROWID descriptors, the
-// statement cache keyed by text, and NLS_DATE_FORMAT on fetched dates.
+// statement cache keyed by text, NLS_DATE_FORMAT on fetched dates, and the
+// numbers of server errors.
 #include <oci.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -165,6 +167,46 @@ TEST_P(Statement, NlsDateFormatShapesFetchedDates) {
         EXPECT_EQ(stamp, "2024-03-05 13:14:15.5");
     }
     EXPECT_EQ(Value("select date '2024-03-05'"), "2024-03-05");
+}
+
+// Server errors through OCIStmtExecute: the Oracle mode gives each a
+// fitting number, by its code or else its class, with the server's message
+// after the number where the library has no text of its own; the default
+// mode keeps number 0 and the bare message for the codes it has no number for.
+TEST_P(Statement, ServerErrorsCarryFittingNumbers) {
+    Run("drop table if exists compat_err_child, compat_err");
+    Run("create table compat_err (id int primary key, name text not null)");
+    Run("create table compat_err_child (parent int references compat_err)");
+    struct Case {
+        const char *sql;
+        sb4 oracle;
+        sb4 own;
+        const char *serverWords;  // of the server's message, shown where the library has no text
+        bool oracleHasText;       // the catalogue's text stands for the server's in the Oracle mode
+    };
+    const Case cases[] = {
+        {"select nosuch from compat_err", 904, 0, "nosuch", false},                        // undefined column
+        {"select nosuch_function(1)", 904, 0, "nosuch_function", false},                   // undefined function
+        {"insert into compat_err values (1, null)", 1400, 0, "compat_err", true},           // not null
+        {"insert into compat_err_child values (7)", 2291, 0, "compat_err_child", false},    // foreign key
+        {"select ln(0)", 1722, 0, "logarithm", true},                                      // by its class, 22
+        {"do $$ begin raise exception 'boom %', 42; end $$", 20000, 0, "boom 42", false},  // RAISE EXCEPTION
+        {"select 1/0", 1476, 1476, nullptr, true},                                         // in both modes
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(Execute(c.sql), OCI_ERROR) << c.sql;
+        const std::string text = Message();
+        EXPECT_EQ(ErrorCode(), Oracle() ? c.oracle : c.own) << c.sql << ": " << text;
+        if (Oracle() && !c.oracleHasText) {
+            char number[16];
+            std::snprintf(number, sizeof number, "-%05d: ", static_cast<int>(c.oracle));
+            EXPECT_EQ(text.find(number), text.find('-')) << c.sql << ": " << text;
+        }
+        if (c.serverWords != nullptr && !(Oracle() && c.oracleHasText)) {
+            EXPECT_NE(text.find(c.serverWords), std::string::npos) << c.sql << ": " << text;
+        }
+    }
+    Run("drop table compat_err_child, compat_err");
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, Statement, ::testing::Bool(), compat_test::ModeName);

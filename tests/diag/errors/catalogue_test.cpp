@@ -22,8 +22,9 @@ TEST(Catalogue, HoldsExactlyTheKnownNumbersInOrder) {
         found++;
         const std::string s(text);
         // Every prefixed text carries its own number: five digits (2112 has four).
-        if (s.rfind("VOSKARI-", 0) == 0) {
-            const std::string digits = s.substr(8, s.find(':') - 8);
+        const std::string prefix = O2P_ERROR_PREFIX;
+        if (s.rfind(prefix, 0) == 0) {
+            const std::string digits = s.substr(prefix.size(), s.find(':') - prefix.size());
             EXPECT_EQ(std::stoul(digits), n) << s;
         }
     }
@@ -32,15 +33,15 @@ TEST(Catalogue, HoldsExactlyTheKnownNumbersInOrder) {
 }
 
 TEST(Catalogue, TextsAreExact) {
-    EXPECT_STREQ(o2pGetErrorText(942), "VOSKARI-00942: table or view does not exist");
+    EXPECT_STREQ(o2pGetErrorText(942), O2P_ERROR_PREFIX "00942: table or view does not exist");
     EXPECT_STREQ(o2pGetErrorText(943), "UNKNOWN ERROR CODE");
     EXPECT_STREQ(o2pGetErrorText(54), "resource busy - lock timeout");
-    EXPECT_STREQ(o2pGetErrorText(2112), "VOSKARI-2112: returns too many rows");
-    EXPECT_STREQ(o2pGetErrorText(1), "VOSKARI-00001: unique constraint (%s.%s) violated");
+    EXPECT_STREQ(o2pGetErrorText(2112), O2P_ERROR_PREFIX "2112: returns too many rows");
+    EXPECT_STREQ(o2pGetErrorText(1), O2P_ERROR_PREFIX "00001: unique constraint (%s.%s) violated");
     EXPECT_STREQ(o2pGetErrorText(12154),
-                 "VOSKARI-12154: TNS:could not resolve the connect identifier specified \n");
+                 O2P_ERROR_PREFIX "12154: TNS:could not resolve the connect identifier specified \n");
     EXPECT_STREQ(o2pGetErrorText(82100), "out of memory");
-    EXPECT_STREQ(o2pGetErrorText(30475), "VOSKARI-30475: unsupported feature: %s");
+    EXPECT_STREQ(o2pGetErrorText(30475), O2P_ERROR_PREFIX "30475: unsupported feature: %s");
     EXPECT_STREQ(o2pGetErrorText(0), "UNKNOWN ERROR CODE");
     // No range fallback: the neighbours of a known number are unknown.
     EXPECT_STREQ(o2pGetErrorText(24317), "UNKNOWN ERROR CODE");
@@ -57,6 +58,19 @@ TEST(SqlStateMap, PackingAndLookup) {
     EXPECT_EQ(MapSqlStateToOciError("23502"), 0);  // known, without an OCI number
     EXPECT_EQ(MapSqlStateToOciError("XX000"), 0);  // unknown
     EXPECT_EQ(MapSqlStateToOciError(nullptr), 0);
+
+    // The Oracle-compatible numbers: the code's own, its class's ("CC000"),
+    // or the fallback for server errors; never 0.
+    EXPECT_EQ(MapSqlStateToOracleError("42P01"), 942);
+    EXPECT_EQ(MapSqlStateToOracleError("23502"), 1400);
+    EXPECT_EQ(MapSqlStateToOracleError("42703"), 904);
+    EXPECT_EQ(MapSqlStateToOracleError("42P10"), MapSqlStateToOracleError("42000"));
+    EXPECT_EQ(MapSqlStateToOracleError("2201E"), MapSqlStateToOracleError("22000"));
+    const sb4 fallback = MapSqlStateToOracleError("XX000");
+    EXPECT_NE(fallback, 0);
+    for (const char *unmapped : {"38001", "HV000", "F0000", "ZZZZZ", "4", ""})
+        EXPECT_EQ(MapSqlStateToOracleError(unmapped), fallback) << unmapped;
+    EXPECT_EQ(MapSqlStateToOracleError(nullptr), fallback);
 }
 
 TEST(SqlStateMap, FirstUseFromManyThreadsAgrees) {
