@@ -7,6 +7,7 @@
 #include "diag/errors.h"
 #include "diag/trace.h"
 #include "env/memory.h"
+#include "stmt/pqext/pqext.h"
 #include "stmt/stmt_handles.h"
 #include "types/bind_converters.h"
 #include "types/result_converters.h"
@@ -425,6 +426,9 @@ constexpr char kRawTypeQuery[] = "select oid from pg_type where typname = 'raw';
 
 // Whether the server's raw type, looked up by name, has the given OID.
 bool IsServerRawType(PGconn *conn, Oid oid) {
+    // Rows are converted while read-ahead (or a cursor's CLOSE) may still be
+    // in flight: that is read first, or the question could not be asked.
+    if (PQextDrain(conn) != 1) return false;
     PGresult *res = PQexec(conn, kRawTypeQuery);
     bool same = false;
     if (PQresultStatus(res) == PGRES_TUPLES_OK && PQntuples(res) > 0 && PQnfields(res) > 0 &&
