@@ -68,9 +68,15 @@ typedef signed int sword;
 typedef unsigned int uword;
 typedef signed int eword;
 
-/* Widest integers the platform handles natively (file offsets, lengths). */
+/* Widest integers the platform handles natively (file offsets, lengths):
+ * 64 bits on 64-bit systems, where Windows keeps `long' at 32 bits. */
+#if defined(_WIN64)
+typedef signed long long sbig_ora;
+typedef unsigned long long ubig_ora;
+#else
 typedef signed long sbig_ora;
 typedef unsigned long ubig_ora;
+#endif
 
 typedef ub4 duword;
 typedef sb4 dsword;
@@ -78,9 +84,16 @@ typedef dsword dword;
 
 typedef size_t dsize_t;
 
-/* Boolean with the int width the API has always passed by pointer. */
+/* Boolean with the int width the API has always passed by pointer, except
+ * on Windows: its system headers (rpcndr.h, which windows.h pulls in)
+ * declare boolean as unsigned char, and the same declaration here lets the
+ * two headers be included in either order. */
 #ifndef boolean
+#if defined(_WIN32)
+typedef unsigned char boolean;
+#else
 typedef int boolean;
+#endif
 #endif
 
 /* --------------------------------------------------------------------
@@ -162,10 +175,17 @@ typedef void (*lgenfp_t)(void);
 #define EWORDMAXVAL ((eword)INT_MAX)
 #define EWORDMINVAL ((eword)0)
 
+#if defined(_WIN64)
+#define UBIGORAMAXVAL ((ubig_ora)ULLONG_MAX)
+#define UBIGORAMINVAL ((ubig_ora)0)
+#define SBIGORAMAXVAL ((sbig_ora)LLONG_MAX)
+#define SBIGORAMINVAL ((sbig_ora)LLONG_MIN)
+#else
 #define UBIGORAMAXVAL ((ubig_ora)ULONG_MAX)
 #define UBIGORAMINVAL ((ubig_ora)0)
 #define SBIGORAMAXVAL ((sbig_ora)LONG_MAX)
 #define SBIGORAMINVAL ((sbig_ora)LONG_MIN)
+#endif
 #define MINUBIGORAMAXVAL ((ubig_ora)4294967295UL)
 #define MAXUBIGORAMINVAL ((ubig_ora)0)
 #define MINSBIGORAMAXVAL ((sbig_ora)2147483647L)

@@ -76,11 +76,12 @@ stage_time build
 banner "windows: tests under wine"
 # wine's service processes inherit ctest's output pipe and hold every test
 # open until they exit; a wineserver that outlives the tests, started here
-# with its services, makes each test end as soon as its program does.
-wineserver -p
+# with its services, makes each test end as soon as its program does. It
+# goes by itself a minute after the last program of the prefix ends: it is
+# not killed, since another run may share the prefix.
+wineserver -p60 </dev/null >/dev/null 2>&1 || true
 wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
 rc=0
 (cd "$build" && ctest --output-on-failure -j"$jobs" --no-tests=error) || rc=$?
-wineserver -k || true
 stage_time tests
 exit "$rc"

@@ -36,7 +36,7 @@ struct GuardedSite {
 
 // Fixed results of the refusing members.
 constexpr sword kRefused = OCI_ERROR;
-constexpr boolean kRefusedBoolean = -1;
+constexpr boolean kRefusedBoolean = static_cast<boolean>(-1);  // all ones in its width
 constexpr ub4 kAllOnes32 = 0xFFFFFFFFu;
 constexpr size_t kAllOnesSize = SIZE_MAX;
 

@@ -171,7 +171,7 @@ OCI_EXPORT sword OCIThreadKeyInit(void *hndl, OCIError *err, OCIThreadKey **key,
         *key = nullptr;
         OCIThreadKey *object = Alloc_OCIThreadKey();
         if (object == nullptr) return Fail(err, kErrNoMemory);
-        if (pthread_key_create(&object->key, nullptr) != 0) {
+        if (!os::CreateThreadSlot(&object->key)) {
             Free_OCIThreadKey(&object);
             return Fail(err, kErrThread);
         }
@@ -201,7 +201,7 @@ OCI_EXPORT sword OCIThreadKeyGet(void *hndl, OCIError *err, OCIThreadKey *key, v
     if (object == nullptr) return OCI_INVALID_HANDLE;
     return ThreadEntry("OCIThreadKeyGet", hndl, err, [&](OCIEnv *) -> sword {
         if (pValue == nullptr) return MissingArgument(err, "4");
-        *pValue = pthread_getspecific(object->key);
+        *pValue = os::ThreadSlotValue(object->key);
         return OCI_SUCCESS;
     }, OCI_ARGS(hndl, err, key, pValue));
 }
@@ -210,13 +210,13 @@ OCI_EXPORT sword OCIThreadKeySet(void *hndl, OCIError *err, OCIThreadKey *key, v
     auto *object = Object<OCIThreadKey>(key, HANDLE_OCIThreadKey);
     if (object == nullptr) return OCI_INVALID_HANDLE;
     return ThreadEntry("OCIThreadKeySet", hndl, err, [&](OCIEnv *) -> sword {
-        void *previous = pthread_getspecific(object->key);
-        if (pthread_setspecific(object->key, value) != 0) return Fail(err, kErrNoMemory);
+        void *previous = os::ThreadSlotValue(object->key);
+        if (!os::SetThreadSlotValue(object->key, value)) return Fail(err, kErrNoMemory);
         if (object->destructor == nullptr) return OCI_SUCCESS;
         try {
             UpdateDestructorList(object, value);
         } catch (...) {
-            pthread_setspecific(object->key, previous);
+            os::SetThreadSlotValue(object->key, previous);
             throw;
         }
         return OCI_SUCCESS;

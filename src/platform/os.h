@@ -40,6 +40,22 @@ int StandardStream(int which);
 // Blocks until the socket is readable, or writable as well when forWrite
 // is set; interrupted waits are resumed. False when the wait itself fails.
 bool WaitSocket(int socket, bool forWrite);
+// Whether a read would return at once: data, the end of the stream or an
+// error is waiting. Does not wait.
+bool SocketReadable(int socket);
+
+// ---- thread-specific values (OCIThreadKey)
+// A slot holds one pointer per thread, null until the thread sets it. The
+// system runs nothing for it when a thread ends: the thread package runs the
+// key destructors itself. A deleted slot's number may be handed out again,
+// with every thread's value null.
+using ThreadSlot = uint64_t;
+// False when the system has no slot left.
+bool CreateThreadSlot(ThreadSlot *slot);
+void DeleteThreadSlot(ThreadSlot slot);
+void *ThreadSlotValue(ThreadSlot slot);
+// False when memory for the value runs out.
+bool SetThreadSlotValue(ThreadSlot slot, void *value);
 
 // ---- process environment
 // The name of this machine; empty when the system does not tell.

@@ -188,7 +188,7 @@ void Free_OCIThreadKey(OCIThreadKey **key) {
     if ((*key)->created) {
         ForgetThreadKey(*key);
         DropDestructorEntry(*key);
-        pthread_key_delete((*key)->key);
+        os::DeleteThreadSlot((*key)->key);
     }
     DeleteHandle(*key);
     *key = nullptr;

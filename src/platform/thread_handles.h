@@ -7,6 +7,7 @@
 #include <atomic>
 
 #include "env/handles.h"
+#include "platform/os.h"
 
 struct OCIThreadId : OCIHandle {
     pthread_t id;
@@ -32,7 +33,7 @@ struct OCIThreadMutex : OCIHandle {
 };
 
 struct OCIThreadKey : OCIHandle {
-    pthread_key_t key;
+    os::ThreadSlot key;
     bool created;
     void (*destructor)(void *);
     // Unique for the life of the process; POSIX key numbers are reused after

@@ -27,6 +27,7 @@
 #include "diag/errors.h"
 #include "diag/trace.h"
 #include "env/memory.h"
+#include "platform/os.h"
 #include "stmt/savepoints.h"
 #include "stmt/bind_define.h"
 #include "stmt/execute.h"
@@ -342,8 +343,13 @@ void FailOnServer(OCIServer *server, OCIError *errhp, const PGresult *result) {
     const bool terminated = sqlstate != nullptr && std::strncmp(sqlstate, "57P", 3) == 0;
     // A failure the client library made up itself ("server closed the
     // connection unexpectedly") may come before it marks the connection
-    // bad; reading from the socket settles which it is.
-    if (conn != nullptr && sqlstate == nullptr && PQstatus(conn) == CONNECTION_OK) PQconsumeInput(conn);
+    // bad: a failed send is reported so at once, while the rest of the
+    // server's answer and the end of the stream still wait in the socket.
+    // Reading what the socket already holds settles which it is.
+    if (conn != nullptr && sqlstate == nullptr) {
+        while (PQstatus(conn) == CONNECTION_OK && PQconsumeInput(conn) == 1 && os::SocketReadable(PQsocket(conn))) {
+        }
+    }
     if (conn != nullptr && (PQstatus(conn) != CONNECTION_OK || terminated)) {
         AddErrorRecord(errhp, OCI_ERROR, kErrConnectionTerminated);
         AddErrorRecordMsg(errhp, OCI_ERROR, PQerrorMessage(conn));

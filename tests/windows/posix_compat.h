@@ -111,12 +111,28 @@ using ::oci_test_fflush;
 #define fflush oci_test_fflush
 #define fclose oci_test_fclose
 
-// gethostname from the system's DNS host name, without windows.h (whose
-// boolean differs from the OCI headers' one).
-extern "C" __declspec(dllimport) int __stdcall GetComputerNameExA(int format, char *buffer, unsigned long *size);
-inline int gethostname(char *name, size_t length) {
-    unsigned long size = static_cast<unsigned long>(length);
-    return GetComputerNameExA(1 /* ComputerNameDnsHostname */, name, &size) ? 0 : -1;
+// gethostname from the system's DNS host name (posix_compat.cpp, which
+// includes windows.h: a declaration here would clash with it in the tests
+// that include windows.h themselves).
+#ifndef HOST_NAME_MAX
+#define HOST_NAME_MAX 255
+#endif
+int gethostname(char *name, size_t length);
+
+// fmemopen for reading: the bytes in a temporary file, read from the start.
+inline FILE *fmemopen(void *buffer, size_t size, const char *mode) {
+    if (mode == nullptr || mode[0] != 'r') {
+        errno = EINVAL;
+        return nullptr;
+    }
+    FILE *file = tmpfile();
+    if (file == nullptr) return nullptr;
+    if (fwrite(buffer, 1, size, file) != size) {
+        fclose(file);
+        return nullptr;
+    }
+    rewind(file);
+    return file;
 }
 
 // The C getline: one line including its newline into a growing buffer.

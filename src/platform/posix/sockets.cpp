@@ -19,4 +19,15 @@ bool WaitSocket(int socket, bool forWrite) {
     }
 }
 
+bool SocketReadable(int socket) {
+    if (socket < 0) return false;
+    pollfd pfd{};
+    pfd.fd = socket;
+    pfd.events = POLLIN;
+    int rc;
+    do rc = poll(&pfd, 1, 0);
+    while (rc < 0 && errno == EINTR);
+    return rc > 0;
+}
+
 }  // namespace os

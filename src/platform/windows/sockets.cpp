@@ -20,4 +20,14 @@ bool WaitSocket(int socket, bool forWrite) {
     }
 }
 
+bool SocketReadable(int socket) {
+    if (socket < 0) return false;
+    const SOCKET s = static_cast<SOCKET>(socket);
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(s, &readable);
+    timeval now{0, 0};
+    return select(0, &readable, nullptr, nullptr, &now) > 0;
+}
+
 }  // namespace os

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <string>
 
@@ -38,7 +39,9 @@ std::string DecodePart(const std::string &text) {
 TEST(TransactionName, FormatIdAndBothPartsEncodedApart) {
     EXPECT_EQ(Name(1, "g1b1", 2, 2), "1.ZzE.YjE");
     EXPECT_EQ(Name(-1, "", 0, 0), "-1..");
+#if LONG_MAX > 0x7fffffffL  // a formatID wider than the name keeps (not on Windows)
     EXPECT_EQ(Name(0x1fffffffeL, "x", 1, 0), "-2.eA.");  // the low 32 bits, signed
+#endif
     // gtrid "ab" + bqual "c" and gtrid "a" + bqual "bc" are different branches.
     EXPECT_NE(Name(7, "abc", 2, 1), Name(7, "abc", 1, 2));
     EXPECT_EQ(Name(1, "ab", -1, 3), "<refused>");

@@ -5,6 +5,7 @@
 #include <vector>
 #include <string>
 
+#include "diag/catalogue.h"
 #include "diag/errors.h"
 #include "env/env.h"
 #include "env/memory.h"
@@ -39,17 +40,17 @@ TEST_F(ErrorTest, RecordsReadBackInOrderWithNumbersAndTexts) {
     AddErrorRecordMsg(err, OCI_SUCCESS_WITH_INFO, "a message of its own");
     AddErrorRecordStringX(err, OCI_ERROR, 932, 2, "NUMBER", "TEXT");
     sb4 code;
-    EXPECT_EQ(Text(1, &code), "VOSKARI-00942: table or view does not exist");
+    EXPECT_EQ(Text(1, &code), O2P_ERROR_PREFIX "00942: table or view does not exist");
     EXPECT_EQ(code, 942);
     EXPECT_EQ(Text(2, &code), "could not translate host name");
     EXPECT_EQ(code, 12154);
     EXPECT_EQ(Text(3, &code), "a message of its own");
     EXPECT_EQ(code, 0);
-    EXPECT_EQ(Text(4, &code), "VOSKARI-00932: data types not consistent - expected NUMBER got TEXT");
+    EXPECT_EQ(Text(4, &code), O2P_ERROR_PREFIX "00932: data types not consistent - expected NUMBER got TEXT");
     EXPECT_EQ(Text(5, &code), "<100>");  // OCI_NO_DATA
     EXPECT_EQ(ErrorRecordCount(err), 4);
     // Reading does not clear.
-    EXPECT_EQ(Text(1), "VOSKARI-00942: table or view does not exist");
+    EXPECT_EQ(Text(1), O2P_ERROR_PREFIX "00942: table or view does not exist");
 }
 
 TEST_F(ErrorTest, StringXFillsPlaceholdersInOrderAndStopsWhenTheyRunOut) {
@@ -60,16 +61,17 @@ TEST_F(ErrorTest, StringXFillsPlaceholdersInOrderAndStopsWhenTheyRunOut) {
     AddErrorRecordStringX(err, OCI_ERROR, 932, 2, "%s", "X");
     const std::string longArg(2000, 'a');
     AddErrorRecordStringX(err, OCI_ERROR, 4043, 1, longArg.c_str());
-    EXPECT_EQ(Text(1), "VOSKARI-00001: unique constraint (SCOTT.%s) violated");
-    EXPECT_EQ(Text(2), "VOSKARI-00001: unique constraint (SCOTT.PK_EMP) violated");
-    EXPECT_EQ(Text(3), "VOSKARI-21560: null, invalid, or out of range argument 3");
-    EXPECT_EQ(Text(4), "VOSKARI-00932: data types not consistent - expected %s got X");
+    EXPECT_EQ(Text(1), O2P_ERROR_PREFIX "00001: unique constraint (SCOTT.%s) violated");
+    EXPECT_EQ(Text(2), O2P_ERROR_PREFIX "00001: unique constraint (SCOTT.PK_EMP) violated");
+    EXPECT_EQ(Text(3), O2P_ERROR_PREFIX "21560: null, invalid, or out of range argument 3");
+    EXPECT_EQ(Text(4), O2P_ERROR_PREFIX "00932: data types not consistent - expected %s got X");
     EXPECT_EQ(Text(5, nullptr, 2048).size(), 1023u);  // the working text is bounded
 }
 
 TEST_F(ErrorTest, ShortBuffersAndArgumentChecks) {
     AddErrorRecord(err, OCI_ERROR, 942);
-    EXPECT_EQ(Text(1, nullptr, 10), "VOSKARI-0");
+    // Nine bytes of the text and its terminator.
+    EXPECT_EQ(Text(1, nullptr, 10), std::string(O2P_ERROR_PREFIX "00942: table or view does not exist").substr(0, 9));
     EXPECT_EQ(Text(1, nullptr, 1), "");
     sb4 code = 0;
     EXPECT_EQ(OCIErrorGet(err, 0, nullptr, &code, nullptr, 0, OCI_HTYPE_ERROR), OCI_ERROR);
@@ -126,7 +128,7 @@ TEST_F(ErrorTest, EnvironmentHandleReadsItsOwnErrorHandle) {
     text buf[100];
     ASSERT_EQ(OCIErrorGet(env, 1, nullptr, &code, buf, sizeof buf, OCI_HTYPE_ENV), OCI_SUCCESS);
     EXPECT_EQ(code, 16530);
-    EXPECT_STREQ(reinterpret_cast<char *>(buf), "VOSKARI-16530: buffer or length invalid");
+    EXPECT_STREQ(reinterpret_cast<char *>(buf), O2P_ERROR_PREFIX "16530: buffer or length invalid");
     // Any other type than OCI_HTYPE_ERROR reads the environment's handle,
     // also when the handle given is a child of the environment.
     ASSERT_EQ(OCIErrorGet(err, 1, nullptr, &code, nullptr, 0, OCI_HTYPE_STMT), OCI_SUCCESS);
@@ -141,7 +143,7 @@ TEST_F(ErrorTest, Utf16EnvironmentReturnsUtf16Texts) {
     ub1 buf[128];
     sb4 code = 0;
     ASSERT_EQ(OCIErrorGet(err, 1, nullptr, &code, buf, sizeof buf, OCI_HTYPE_ERROR), OCI_SUCCESS);
-    const char *expected = "VOSKARI-00942";
+    const char *expected = O2P_ERROR_PREFIX "00942";
     for (size_t i = 0; i < std::strlen(expected); i++) {
         EXPECT_EQ(buf[2 * i], static_cast<ub1>(expected[i]));
         EXPECT_EQ(buf[2 * i + 1], 0);
@@ -188,11 +190,11 @@ TEST_F(ErrorTest, Utf16TextsEndWithAZeroUnitWhateverTheBufferSize) {
 TEST_F(ErrorTest, MessageBufferIsSeparateFromRecords) {
     AddErrorRecord(err, OCI_ERROR, 942);
     SetErrorHandleMessage(err, 3001);
-    EXPECT_STREQ(err->message, "VOSKARI-03001: unsupported feature");
+    EXPECT_STREQ(err->message, O2P_ERROR_PREFIX "03001: unsupported feature");
     EXPECT_EQ(ErrorRecordCount(err), 1);
     ClearErrorHandle(err);
     EXPECT_EQ(ErrorRecordCount(err), 0);
-    EXPECT_STREQ(err->message, "VOSKARI-03001: unsupported feature");  // clearing keeps it
+    EXPECT_STREQ(err->message, O2P_ERROR_PREFIX "03001: unsupported feature");  // clearing keeps it
 }
 
 TEST_F(ErrorTest, OutOfMemoryWhileAddingARecordLosesOnlyThatRecord) {

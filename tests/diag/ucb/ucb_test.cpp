@@ -188,8 +188,14 @@ std::vector<std::string> LoadedPackages(OCIEnv *env) {
 
 OCIEnv *CreateWithPackages(const char *packages, bool unlimited) {
     setenv("ORA_OCI_UCBPKG", packages, 1);
+    // Set counts, even empty; the Windows C runtime deletes a variable given
+    // an empty value, so it gets a non-empty one there.
     if (unlimited)
+#ifdef _WIN32
+        setenv("TAV_OCI_NOUCBPKGLIMIT", "1", 1);
+#else
         setenv("TAV_OCI_NOUCBPKGLIMIT", "", 1);
+#endif
     else
         unsetenv("TAV_OCI_NOUCBPKGLIMIT");
     OCIEnv *env = nullptr;

@@ -469,12 +469,12 @@ TEST_F(ExecuteTest, FinishedQueriesLeaveNoCursorBehind) {
     DefineInts(all, 1, many);
     ASSERT_EQ(Execute(few, 1), OCI_SUCCESS) << Error();
     ASSERT_EQ(Execute(all, 0), OCI_SUCCESS) << Error();
-    long sum = 0;
+    long long sum = 0;
     sword rc;
     while ((rc = OCIStmtFetch2(all, err, 100, OCI_FETCH_NEXT, 0, OCI_DEFAULT)) == OCI_SUCCESS)
         for (int v : many) sum += v;
     ASSERT_EQ(rc, OCI_NO_DATA) << Error();
-    EXPECT_EQ(sum, 100000L * 100001 / 2);
+    EXPECT_EQ(sum, 100000LL * 100001 / 2);
     // The rows of the first batch are still delivered after its cursor went.
     for (int want = 2; want <= 3; ++want) {
         ASSERT_EQ(OCIStmtFetch2(few, err, 1, OCI_FETCH_NEXT, 0, OCI_DEFAULT), OCI_SUCCESS) << Error();
