@@ -335,21 +335,19 @@ sword prepareCursor(OCIServer *server, OCIStmt *stmt, OCIError *errhp) {
     return status;
 }
 
+void ReadPendingInput(PGconn *conn) {
+    if (conn == nullptr) return;
+    while (PQstatus(conn) == CONNECTION_OK && PQconsumeInput(conn) == 1 && os::SocketReadable(PQsocket(conn))) {
+    }
+}
+
 void FailOnServer(OCIServer *server, OCIError *errhp, const PGresult *result) {
     PGconn *conn = server != nullptr ? server->conn : nullptr;
     const char *sqlstate = result != nullptr ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
     // The server going away (an administrator's termination included)
     // leaves nothing to roll back.
     const bool terminated = sqlstate != nullptr && std::strncmp(sqlstate, "57P", 3) == 0;
-    // A failure the client library made up itself ("server closed the
-    // connection unexpectedly") may come before it marks the connection
-    // bad: a failed send is reported so at once, while the rest of the
-    // server's answer and the end of the stream still wait in the socket.
-    // Reading what the socket already holds settles which it is.
-    if (conn != nullptr && sqlstate == nullptr) {
-        while (PQstatus(conn) == CONNECTION_OK && PQconsumeInput(conn) == 1 && os::SocketReadable(PQsocket(conn))) {
-        }
-    }
+    if (sqlstate == nullptr) ReadPendingInput(conn);
     if (conn != nullptr && (PQstatus(conn) != CONNECTION_OK || terminated)) {
         AddErrorRecord(errhp, OCI_ERROR, kErrConnectionTerminated);
         AddErrorRecordMsg(errhp, OCI_ERROR, PQerrorMessage(conn));

@@ -78,6 +78,13 @@ sword CloseServerCursor(OCICursor *cursor, OCIError *errhp);
 // server's); read-ahead for it stops.
 void ReleaseFinishedCursor(OCIStmt *stmt);
 
+// A failure the client library made up itself ("server closed the
+// connection unexpectedly") may come before it marks the connection bad: a
+// failed send is reported so at once, while the rest of the server's answer
+// and the end of the stream still wait in the socket. Reading what the
+// socket already holds, without waiting, settles which it is.
+void ReadPendingInput(PGconn *conn);
+
 // Opens the query of `stmt`: prepares its text on the server when needed,
 // begins the transaction, closes the previous cursor, declares the new one
 // and reads its first batch, in one round trip. With `describeOnly` only

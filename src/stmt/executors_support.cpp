@@ -4,6 +4,7 @@
 #include <new>
 
 #include "conn/transaction.h"
+#include "stmt/execute.h"
 #include "stmt/savepoints.h"
 
 namespace executors {
@@ -37,8 +38,9 @@ bool ParamBindsMatch(const OCIStmt *stmt) {
 
 sword ServerFailure(OCIServer *server, OCIError *errhp, const PGresult *res, sb4 fallback) {
     PGconn *conn = server->conn;
-    const bool lost = conn == nullptr || PQstatus(conn) != CONNECTION_OK;
     const char *sqlstate = res != nullptr ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
+    if (sqlstate == nullptr) ReadPendingInput(conn);
+    const bool lost = conn == nullptr || PQstatus(conn) != CONNECTION_OK;
     // Class 08 is libpq's account of a broken connection, not the server's.
     if (sqlstate != nullptr && sqlstate[0] != '\0' && !(sqlstate[0] == '0' && sqlstate[1] == '8')) {
         AddPGErrorRecord(errhp, OCI_ERROR, res);
