@@ -40,8 +40,6 @@ set(OCICOMPAT_WINDOWS_SKIPPED_TESTS
     "types_datetime_api_test|its local times come from TZ set to POSIX rules with daylight-saving dates or to a zoneinfo name, of which the Windows C runtime takes only a fixed offset"
     "types_datetime_format_test|its local times come from TZ set to POSIX rules with daylight-saving dates or to a zoneinfo name, of which the Windows C runtime takes only a fixed offset"
     "types_bind_converters_test|its local times come from TZ set to POSIX rules with daylight-saving dates or to a zoneinfo name, of which the Windows C runtime takes only a fixed offset"
-    "types_result_convert_test|its local times come from TZ set to POSIX rules with daylight-saving dates or to a zoneinfo name, of which the Windows C runtime takes only a fixed offset"
-    "types_result_server_test|its local times come from TZ set to POSIX rules with daylight-saving dates or to a zoneinfo name, of which the Windows C runtime takes only a fixed offset"
     "diag_unsupported_api|its death tests match the message with extended regular expressions, which GoogleTest does not have on Windows"
     "diag_trace_unit|expects glibc's printf forms, such as (nil) for a null %p"
     "diag_unsupported_unit|expects glibc's printf forms, such as (nil) for a null %p"
