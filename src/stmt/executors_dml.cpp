@@ -34,7 +34,6 @@
 #include "stmt/executors_support.h"
 #include "stmt/pqext/pqext.h"
 #include "stmt/savepoints.h"
-#include "platform/os.h"
 
 using namespace executors;
 
@@ -180,13 +179,6 @@ sword JudgeBulk(OCIServer *server, OCIError *errhp, PGresult *res, long long aff
     return status;
 }
 
-// Waits on the socket until the bulk running on the connection is over.
-void AwaitBulk(PGconn *conn) {
-    while (PQextBulkPoll(conn) == 1) {
-        if (!os::WaitSocket(PQsocket(conn), PQflush(conn) > 0)) return;
-    }
-}
-
 // One bulk in the client layer's pipeline, fed while the rows are still
 // being converted.
 class StreamedBulk {
@@ -244,7 +236,7 @@ private:
         PGconn *conn = server_->conn;
         // A bulk the client layer already ended on a failure has its outcome
         // waiting; there is nothing to finish.
-        if (PQsendBulkFinish(conn) != PGRES_FATAL_ERROR && PQextBulkWait(conn) != 1) AwaitBulk(conn);
+        if (PQsendBulkFinish(conn) != PGRES_FATAL_ERROR) PQextBulkWait(conn);
         *affected = PQextBulkRowCount(conn);
         return PQextBulkResult(conn);
     }

@@ -95,8 +95,6 @@ void Fail(PGconn *conn, ConnState *st) {
     Complete(conn, st, failure);
 }
 
-// Reads whatever answers have arrived, without blocking. True while the run
-// goes on; false once it has completed (or failed).
 enum class Step { More, Idle, Over };
 
 // Takes one answer PQgetResult gave: More when more are to come, Idle when
@@ -125,6 +123,8 @@ Step Take(PGconn *conn, ConnState *st, PGresult *res) {
     return Step::More;
 }
 
+// Reads whatever answers have arrived, without blocking. True while the run
+// goes on; false once it has completed (or failed).
 bool Advance(PGconn *conn, ConnState *st) {
     if (PQflush(conn) < 0 || !PQconsumeInput(conn)) {
         Fail(conn, st);
@@ -140,6 +140,23 @@ bool Advance(PGconn *conn, ConnState *st) {
         return false;
     }
     return true;
+}
+
+// Reads the answers of a run whose end is queued until it completes. With
+// the whole run sent, answers are read as they come (PQgetResult sends what
+// is left and waits), without polling between them.
+void WaitForEnd(PGconn *conn, ConnState *st) {
+    while (st->bulk) {
+        const Step step = Take(conn, st, PQgetResult(conn));
+        if (step == Step::Over) return;
+        if (step == Step::Idle) {
+            if (!Advance(conn, st)) return;
+            if (!WaitSocket(conn, PQflush(conn) > 0)) {
+                Fail(conn, st);
+                return;
+            }
+        }
+    }
 }
 
 bool Start(PGconn *conn, ConnState *st, const char *stmtName, int nParams, const int *paramFormats) {
@@ -212,12 +229,7 @@ PGresult *PQexecBulkPrepared(PGconn *conn, const char *stmtName, int nParams, in
         if (st->bulk && (!Queue(conn, st, nRows, paramValues, paramLengths, true) || !Finish(conn, st))) {
             if (st->bulk) Fail(conn, st);
         }
-        while (st->bulk && Advance(conn, st)) {
-            if (!WaitSocket(conn, PQflush(conn) > 0)) {
-                Fail(conn, st);
-                break;
-            }
-        }
+        WaitForEnd(conn, st);
         PGresult *outcome = st->bulkOutcome;
         st->bulkOutcome = nullptr;
         return outcome;
@@ -259,19 +271,7 @@ int PQextBulkWait(PGconn *conn) {
     return Guarded(0, [&] {
         ConnState *st = ExistingState(conn);
         if (st == nullptr || !st->bulk || !st->bulk->syncQueued) return 0;
-        // With the whole run sent, answers are read as they come (PQgetResult
-        // sends what is left and waits), without polling between them.
-        while (st->bulk) {
-            const Step step = Take(conn, st, PQgetResult(conn));
-            if (step == Step::Over) break;
-            if (step == Step::Idle) {
-                if (!Advance(conn, st)) break;
-                if (!WaitSocket(conn, PQflush(conn) > 0)) {
-                    Fail(conn, st);
-                    break;
-                }
-            }
-        }
+        WaitForEnd(conn, st);
         return 1;
     });
 }
