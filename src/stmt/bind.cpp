@@ -18,7 +18,7 @@ OCIBind *Alloc_OCIBind() { return NewHandle<OCIBind>(HANDLE_OCIBind); }
 void Free_OCIBind(OCIBind *bind) {
     if (bind == nullptr || bind->handleType != HANDLE_OCIBind) return;
     o2pFree(bind->name);
-    o2pFree(bind->pgValue);
+    DropBindValue(bind);
     DeleteHandle(bind);
 }
 

@@ -51,6 +51,7 @@ sword ConvertIn(OCIBind *b, OCIError *errhp, const void *value, sb4 size, sb2 *i
     b->pgValue = out;
     b->pgLength = static_cast<sb4>(length);
     b->pgFormat = format;
+    b->pgBorrowed = 0;
     return OCI_SUCCESS;
 }
 
@@ -123,6 +124,19 @@ sword GatherFromBuffer(OCIBind *b, OCIError *errhp, ub4 i) {
     // the buffer it declared.
     const ub4 length = alen != nullptr ? std::min<ub4>(*alen, b->value_sz) : b->value_sz;
     if (*indicator != -1 && (value == nullptr || (length == 0 && !EmptyIsValue(b->dty)))) *indicator = -1;
+    // The commonest values need no copy: they are read from the buffer (or
+    // the bind's own bytes) when they are sent, within this call.
+    const char *direct = nullptr;
+    ub4 directLength = 0;
+    ub1 directFormat = 0;
+    if (OCI2PQTypeInPlace(errhp, b->dty, value, static_cast<sb4>(length), *indicator, b->paramType, b->pgInline,
+                          &direct, &directLength, &directFormat)) {
+        b->pgValue = const_cast<char *>(direct);
+        b->pgLength = static_cast<sb4>(directLength);
+        b->pgFormat = directFormat;
+        b->pgBorrowed = 1;
+        return OCI_SUCCESS;
+    }
     const sword status = ConvertIn(b, errhp, value, static_cast<sb4>(length), indicator);
     if (!Succeeded(status) && alen == nullptr) AddErrorRecord(errhp, OCI_ERROR, kErrBufferInvalid);
     return status;
@@ -179,14 +193,18 @@ ub4 getOracleDataTypeSize(ub4 dty, ub4 length, bool utf16) {
     return size > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<ub4>(size);
 }
 
+void DropBindValue(OCIBind *b) {
+    if (!b->pgBorrowed) o2pFree(b->pgValue);
+    b->pgValue = nullptr;
+    b->pgLength = 0;
+    b->pgFormat = 0;
+    b->pgBorrowed = 0;
+}
+
 void release_binds_pgdata(List *binds) {
     foreach_cell(cell, binds) {
         auto *b = HandleAs<OCIBind>(cell->ptr, HANDLE_OCIBind);
-        if (b == nullptr) continue;
-        o2pFree(b->pgValue);
-        b->pgValue = nullptr;
-        b->pgLength = 0;
-        b->pgFormat = 0;
+        if (b != nullptr) DropBindValue(b);
     }
 }
 
@@ -218,10 +236,7 @@ sword GetOCIBindData(OCIStmt *stmt, OCIError *errhp, ub4 iteration) {
     foreach_cell(cell, stmt->binds) {
         auto *b = static_cast<OCIBind *>(cell->ptr);
         if (b == stmt->returnBind) continue;
-        o2pFree(b->pgValue);
-        b->pgValue = nullptr;
-        b->pgLength = 0;
-        b->pgFormat = 0;
+        DropBindValue(b);
         ocitrace(TRACE_BIND_DATA, "GetOCIBindData", "processing parameter %s\n", b->name != nullptr ? b->name : "");
         if (ReceivesOnly(stmt, b)) continue;
         status = b->dynamic ? GatherFromCallback(b, errhp, iteration) : GatherFromBuffer(b, errhp, iteration);

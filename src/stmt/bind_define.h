@@ -127,6 +127,8 @@ OCIBind *find_placeholder_bind_handle(OCIStmt *stmt, const char *name, ub4 lengt
 sword GetOCIBindData(OCIStmt *stmt, OCIError *errhp, ub4 iteration);
 // Frees every bind's converted value.
 void release_binds_pgdata(List *binds);
+// Forgets the bind's converted value (freed when it was allocated for it).
+void DropBindValue(OCIBind *b);
 
 // Returns a callable statement's OUT values and function result of
 // `iteration` into the binds or their output callbacks.

@@ -14,7 +14,6 @@
 // records the block it was declared in: a libpq event procedure counts the
 // BEGINs each connection runs, and a cursor of an older count (or on an
 // idle connection) is known to be gone without asking the server.
-#include <libpq-events.h>
 
 #include <atomic>
 #include <cstdio>
@@ -43,49 +42,6 @@ std::atomic<ub4> portalCount{0};
 // Rows of the first FETCH when the application asks for fewer: a query of
 // a few rows then learns its end in the same round trip.
 constexpr ub4 kFirstBatchRows = 64;
-
-// ---- Transaction blocks --------------------------------------------------
-
-struct TxWatch {
-    unsigned long long generation = 1;
-};
-
-bool StartsWith(const char *text, const char *prefix) {
-    return text != nullptr && std::strncmp(text, prefix, std::strlen(prefix)) == 0;
-}
-
-int TxEventProc(PGEventId id, void *info, void *) {
-    switch (id) {
-    case PGEVT_REGISTER: {
-        auto *e = static_cast<PGEventRegister *>(info);
-        auto *w = new (std::nothrow) TxWatch;
-        if (w == nullptr) return 0;
-        PQsetInstanceData(e->conn, TxEventProc, w);
-        return 1;
-    }
-    case PGEVT_CONNRESET: {
-        auto *e = static_cast<PGEventConnReset *>(info);
-        if (auto *w = static_cast<TxWatch *>(PQinstanceData(e->conn, TxEventProc))) ++w->generation;
-        return 1;
-    }
-    case PGEVT_CONNDESTROY: {
-        auto *e = static_cast<PGEventConnDestroy *>(info);
-        delete static_cast<TxWatch *>(PQinstanceData(e->conn, TxEventProc));
-        PQsetInstanceData(e->conn, TxEventProc, nullptr);
-        return 1;
-    }
-    case PGEVT_RESULTCREATE: {
-        auto *e = static_cast<PGEventResultCreate *>(info);
-        const char *status = PQcmdStatus(e->result);
-        if (StartsWith(status, "BEGIN") || StartsWith(status, "START TRANSACTION")) {
-            if (auto *w = static_cast<TxWatch *>(PQinstanceData(e->conn, TxEventProc))) ++w->generation;
-        }
-        return 1;
-    }
-    default:
-        return 1;
-    }
-}
 
 char *Duplicate(const char *text) {
     char *copy = o2pStrdup(text);
@@ -242,13 +198,11 @@ void ClearOCIStmtResultset(OCIServer *server, OCIStmt *stmt) {
 }
 
 void WatchTransactions(PGconn *conn) {
-    if (conn != nullptr && PQinstanceData(conn, TxEventProc) == nullptr)
-        PQregisterEventProc(conn, TxEventProc, "ocicompat transactions", nullptr);
+    if (conn != nullptr) PQextTransactionGeneration(conn);
 }
 
 unsigned long long TransactionGeneration(PGconn *conn) {
-    auto *w = conn != nullptr ? static_cast<TxWatch *>(PQinstanceData(conn, TxEventProc)) : nullptr;
-    return w != nullptr ? w->generation : 0;
+    return conn != nullptr ? PQextTransactionGeneration(conn) : 0;
 }
 
 bool CursorStillOpen(const OCICursor *cursor) {

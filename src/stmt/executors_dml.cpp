@@ -24,6 +24,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -88,7 +90,17 @@ public:
 
     // Appends the values the binds hold now and takes them over from the
     // binds (a bind used by several parameters hands its value over once).
-    void Take(OCIStmt *stmt) {
+    // Values held in a bind's own bytes are copied (its next value
+    // overwrites them); values in the application's buffers are read where
+    // they lie when the rows are sent. False when memory runs out.
+    bool Take(OCIStmt *stmt) {
+        foreach_cell(cell, stmt->binds) {
+            auto *b = static_cast<OCIBind *>(cell->ptr);
+            if (b->pgValue != b->pgInline) continue;
+            char *kept = Keep(b->pgInline, static_cast<size_t>(b->pgLength));
+            if (kept == nullptr) return false;
+            b->pgValue = kept;
+        }
         size_t k = 0;
         foreach_cell(cell, stmt->paramBinds) {
             if (k >= count_) break;
@@ -105,17 +117,22 @@ public:
         foreach_cell(cell, stmt->binds) {
             auto *b = static_cast<OCIBind *>(cell->ptr);
             if (b->pgValue == nullptr) continue;
-            owned_.push_back(b->pgValue);
+            if (!b->pgBorrowed) owned_.push_back(b->pgValue);
             b->pgValue = nullptr;
             b->pgLength = 0;
+            b->pgBorrowed = 0;
         }
         ++rows_;
+        return true;
     }
 
     // Forgets the rows (their values are freed); the formats stay decided.
     void Clear() {
         for (char *v : owned_) o2pFree(v);
         owned_.clear();
+        // The first block is kept for the next rows.
+        if (blocks_.size() > 1) blocks_.resize(1);
+        used_ = 0;
         values_.clear();
         lengths_.clear();
         rows_ = 0;
@@ -134,6 +151,28 @@ public:
     const int *Formats() const { return formats_.empty() ? nullptr : formats_.data(); }
 
 private:
+    static constexpr size_t kBlockBytes = 8192;
+
+    // A copy of a small value in the rows' own blocks.
+    char *Keep(const char *bytes, size_t length) {
+        if (blocks_.empty() || used_ + length > kBlockBytes) {
+            if (!blocks_.empty() && used_ == 0) return nullptr;  // larger than a block: never asked for
+            auto *block = new (std::nothrow) char[kBlockBytes];
+            if (block == nullptr) return nullptr;
+            try {
+                blocks_.emplace_back(block);
+            } catch (const std::bad_alloc &) {
+                delete[] block;
+                return nullptr;
+            }
+            used_ = 0;
+        }
+        char *at = blocks_.back().get() + used_;
+        std::memcpy(at, bytes, length);
+        used_ += length;
+        return at;
+    }
+
     ub4 count_;
     size_t binds_;
     size_t rows_ = 0;
@@ -142,6 +181,8 @@ private:
     std::vector<int> formats_;
     std::vector<bool> known_;
     std::vector<char *> owned_;
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    size_t used_ = 0;  // bytes used in the last block
 };
 
 ub4 Clamp(long long rows) {
@@ -278,7 +319,11 @@ sword StartAsyncBulk(OCIServer *server, OCIStmt *stmt, OCIError *errhp, ub4 iter
             AddErrorRecordMsg(errhp, OCI_ERROR, kFormatsDiffer);
             return OCI_ERROR;
         }
-        rows.Take(stmt);
+        if (!rows.Take(stmt)) {
+            release_binds_pgdata(stmt->binds);
+            AddErrorRecord(errhp, OCI_ERROR, kErrBulkMemory);
+            return OCI_ERROR;
+        }
     }
     ocitrace(TRACE_EXECUTE, "ExecuteAsyncBulkInsertUpdateStmt", "stmt(%s) rows(%zu)\n", stmt->preparedName, n);
     // A break asked for before the bulk started was not meant for it.
@@ -441,7 +486,16 @@ sword ExecuteBulkInsertUpdateStmt(OCIServer *server, OCIStmt *stmt, OCIError *er
                 break;
             }
         }
-        rows.Take(stmt);
+        if (!rows.Take(stmt)) {
+            release_binds_pgdata(stmt->binds);
+            bulk.Send(rows);
+            status = bulk.Finish(&total);
+            if (status == OCI_SUCCESS) {
+                AddErrorRecord(errhp, OCI_ERROR, kErrBulkMemory);
+                status = OCI_ERROR;
+            }
+            break;
+        }
         if (rows.Rows() == kRowsPerSend && !bulk.Send(rows)) status = bulk.Finish(&total);
     }
     if (status == OCI_SUCCESS) {

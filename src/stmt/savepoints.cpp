@@ -2,8 +2,6 @@
 // place, and the commands that take, release and roll back to it.
 #include "stmt/savepoints.h"
 
-#include <libpq-events.h>
-
 #include <cstring>
 #include <new>
 
@@ -22,49 +20,26 @@ constexpr const char *kSavepointName = "oci_savepoint";
 constexpr const char *kReleaseName = "oci_savepoint_release";
 constexpr const char *kNoSuchStatement = "26000";
 
-struct SavepointState {
+struct SavepointState : PQextCompanion {
     bool armed = false;      // the savepoint is in place on the server
     bool requested = false;  // the executor sends it in its group
     bool prepared = false;   // kSavepointName and kReleaseName exist on the server
     bool tried = false;      // their preparation was tried (once per connection)
+
+    // A reset connection is a new server session: nothing of ours is there.
+    void Reset() override { armed = requested = prepared = tried = false; }
 };
 
-int SavepointEventProc(PGEventId id, void *info, void *) {
-    switch (id) {
-    case PGEVT_REGISTER: {
-        auto *e = static_cast<PGEventRegister *>(info);
-        auto *state = new (std::nothrow) SavepointState;
-        if (state == nullptr) return 0;
-        PQsetInstanceData(e->conn, SavepointEventProc, state);
-        return 1;
-    }
-    case PGEVT_CONNRESET: {
-        auto *e = static_cast<PGEventConnReset *>(info);
-        if (auto *state = static_cast<SavepointState *>(PQinstanceData(e->conn, SavepointEventProc)))
-            *state = SavepointState{};
-        return 1;
-    }
-    case PGEVT_CONNDESTROY: {
-        auto *e = static_cast<PGEventConnDestroy *>(info);
-        delete static_cast<SavepointState *>(PQinstanceData(e->conn, SavepointEventProc));
-        PQsetInstanceData(e->conn, SavepointEventProc, nullptr);
-        return 1;
-    }
-    default:
-        return 1;
-    }
-}
+PQextCompanion *MakeState() { return new (std::nothrow) SavepointState; }
 
 SavepointState *StateOf(PGconn *conn) {
     if (conn == nullptr) return nullptr;
-    auto *state = static_cast<SavepointState *>(PQinstanceData(conn, SavepointEventProc));
-    if (state == nullptr && PQregisterEventProc(conn, SavepointEventProc, "ocicompat savepoints", nullptr))
-        state = static_cast<SavepointState *>(PQinstanceData(conn, SavepointEventProc));
-    return state;
+    return static_cast<SavepointState *>(PQextCompanionOf(conn, PQEXT_COMPANION_SAVEPOINTS, MakeState));
 }
 
 SavepointState *ExistingStateOf(PGconn *conn) {
-    return conn != nullptr ? static_cast<SavepointState *>(PQinstanceData(conn, SavepointEventProc)) : nullptr;
+    if (conn == nullptr) return nullptr;
+    return static_cast<SavepointState *>(PQextExistingCompanion(conn, PQEXT_COMPANION_SAVEPOINTS));
 }
 
 bool Ok(const PGresult *res) { return res != nullptr && PQresultStatus(res) == PGRES_COMMAND_OK; }

@@ -116,6 +116,9 @@ struct OCIBind : OCIHandle {
     char *pgValue;        // converted value of the current iteration; null for NULL
     sb4 pgLength;
     ub1 pgFormat;         // 0 text, 1 binary
+    ub1 pgBorrowed;       // pgValue is not ours to free: it lies in pgInline or
+                          // in the application's own buffer
+    char pgInline[8];     // a fixed-width value converted without an allocation
     sb2 *indp;
     ub2 *alenp;
     ub2 *rcodep;

@@ -34,6 +34,9 @@ OCI_BIND_CONVERTER(ConvertSQLT_LVCToTEXTOID);
 OCI_BIND_CONVERTER(ConvertSQLT_VSTToTEXTOID);
 // Nul-terminated within the buffer (SQLT_STR, SQLT_AVC, SQLT_RSET).
 OCI_BIND_CONVERTER(ConvertSQLT_STRToTEXTOID);
+// A terminated string the STR-to-text conversion would copy unchanged: true
+// with *out = value and its length with the terminator.
+bool PassSQLT_STRAsText(OCIError *errhp, const void *value, sb4 size, const char **out, ub4 *outLength);
 
 // ---- integers (format 1, big-endian) -----------------------------------------------------
 // SQLT_INT reads the value signed; SQLT_UIN (the UIN converters) unsigned.

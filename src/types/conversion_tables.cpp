@@ -1,6 +1,7 @@
 // The bind and result conversion tables, and the dispatchers that search them.
 #include "types/conversion_tables.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -416,6 +417,42 @@ int OCI2PQType(OCIError *errhp, ub4 code, const void *value, sb4 size, sb2 *indi
     const int result = converter(errhp, value, size, indicator, out, outLength, outFormat);
     if (result == 0) ocitracehex(TRACE_CONVERT, "  result:", *out, *outLength);
     return result;
+}
+
+int OCI2PQTypeInPlace(OCIError *errhp, ub4 code, const void *value, sb4 size, sb2 indicator, Oid oid, char *scratch,
+                      const char **out, ub4 *outLength, ub1 *outFormat) {
+    if (errhp == nullptr || value == nullptr || indicator < 0 || size <= 0 || ocitracing(TRACE_CONVERT)) return 0;
+    const ub2 type = static_cast<ub2>(code & 0xFFFF);
+    if (type != SQLT_INT && type != SQLT_STR) return 0;
+    const BindConverter converter = CachedBindConverter(type, oid);
+    if (converter == ConvertSQLT_STRToTEXTOID) {
+        if (!PassSQLT_STRAsText(errhp, value, size, out, outLength)) return 0;
+        *outFormat = 0;
+        return 1;
+    }
+    // An integer of the parameter's own width, in network order.
+    const sb4 width = converter == ConvertSQLT_INTToINT4OID   ? 4
+                      : converter == ConvertSQLT_INTToINT8OID ? 8
+                      : converter == ConvertSQLT_INTToINT2OID ? 2
+                                                              : 0;
+    if (width == 0 || size != width) return 0;
+    uint64_t v = 0;
+    if (width == 2) {
+        int16_t x = 0;
+        std::memcpy(&x, value, sizeof x);
+        v = static_cast<uint64_t>(static_cast<int64_t>(x));
+    } else if (width == 4) {
+        int32_t x = 0;
+        std::memcpy(&x, value, sizeof x);
+        v = static_cast<uint64_t>(static_cast<int64_t>(x));
+    } else {
+        std::memcpy(&v, value, sizeof v);
+    }
+    for (sb4 k = 0; k < width; ++k) scratch[k] = static_cast<char>(v >> (8 * (width - 1 - k)));
+    *out = scratch;
+    *outLength = static_cast<ub4>(width);
+    *outFormat = 1;
+    return 1;
 }
 
 // ---- result side ----------------------------------------------------------------------

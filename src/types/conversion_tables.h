@@ -67,6 +67,13 @@ ResultConverter FindResultConverter(Oid oid, ub4 code);
 // produced value is o2pFree'd by the caller after the server call.
 int OCI2PQType(OCIError *errhp, ub4 code, const void *value, sb4 size, sb2 *indicator, Oid oid,
                char **out, ub4 *outLength, ub1 *outFormat);
+// The same conversion without an allocation, for the commonest pairs: an
+// integer of the parameter's width (into `scratch`, 8 bytes) and terminated
+// text that needs no transcoding (left where it lies in `value`). Returns 1
+// with *out pointing into scratch or value, or 0 when OCI2PQType must do it
+// (other pairs, NULL, anything that warns or fails, tracing on).
+int OCI2PQTypeInPlace(OCIError *errhp, ub4 code, const void *value, sb4 size, sb2 indicator, Oid oid, char *scratch,
+                      const char **out, ub4 *outLength, ub1 *outFormat);
 
 // The result converter for (oid, code): unknown reads as text, the raw
 // family's OIDs as raw; an OID outside the catalogue is resolved through

@@ -227,3 +227,25 @@ PQEXT_API int PQextPipelineEnd(PGconn *conn);
 // Forgets everything the module holds for the connection (results kept are
 // released). Closing the connection with PQfinish does this by itself.
 PQEXT_API void PQextForget(PGconn *conn);
+
+// Transaction blocks seen on the connection: the count grows with every
+// BEGIN / START TRANSACTION result and every reset, so something tied to one
+// block can tell whether that block is still the one open. Counting starts
+// at 1 when the module first touches the connection (this call does);
+// 0 when memory runs out.
+PQEXT_API unsigned long long PQextTransactionGeneration(PGconn *conn);
+
+// Other modules' records for a connection live in this module's record, so
+// that one event procedure serves the connection (libpq copies and calls
+// every registered procedure for every result). A companion is reset with
+// the connection (PQreset) and freed with it.
+struct PQextCompanion {
+    virtual ~PQextCompanion() = default;
+    virtual void Reset() = 0;
+};
+enum PQextCompanionKind { PQEXT_COMPANION_SAVEPOINTS, PQEXT_COMPANION_KINDS };
+// The connection's companion of that kind, made with `make` (which returns
+// a new object or null) the first time; null when memory runs out.
+PQEXT_API PQextCompanion *PQextCompanionOf(PGconn *conn, PQextCompanionKind kind, PQextCompanion *(*make)());
+// The companion when one exists.
+PQEXT_API PQextCompanion *PQextExistingCompanion(PGconn *conn, PQextCompanionKind kind);

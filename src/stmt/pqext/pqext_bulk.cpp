@@ -16,12 +16,19 @@ namespace {
 // How many rows are queued between two attempts to push the buffer out.
 constexpr int kRowsPerFlush = 64;
 
+// The rows a command status reports (the digits PQcmdTuples gives).
+long long RowsOf(PGresult *res) {
+    long long rows = 0;
+    for (const char *digit = PQcmdTuples(res); *digit >= '0' && *digit <= '9'; ++digit) rows = rows * 10 + (*digit - '0');
+    return rows;
+}
+
 void Absorb(PGconn *conn, BulkRun &bulk, PGresult *res) {
     res = Genuine(conn, res);
     switch (PQresultStatus(res)) {
     case PGRES_COMMAND_OK:
     case PGRES_TUPLES_OK:
-        bulk.rows += std::atoll(PQcmdTuples(res));
+        bulk.rows += RowsOf(res);
         PQclear(bulk.last);
         bulk.last = res;
         return;

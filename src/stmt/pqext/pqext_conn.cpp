@@ -20,12 +20,21 @@ ConnState *InstanceOf(const PGconn *conn) {
     return static_cast<ConnState *>(PQinstanceData(conn, EventProc));
 }
 
+bool StartsTransaction(const char *status) {
+    return status != nullptr && (std::strncmp(status, "BEGIN", 5) == 0 || std::strncmp(status, "START TRANSACTION", 17) == 0);
+}
+
 int EventProc(PGEventId id, void *info, void * /*passThrough*/) {
     switch (id) {
     case PGEVT_CONNRESET: {
         // The server session is new: its prepared statements and cursors are gone.
         ConnState *st = InstanceOf(static_cast<PGEventConnReset *>(info)->conn);
-        if (st != nullptr) st->Clear();
+        if (st != nullptr) {
+            st->Clear();
+            ++st->txGeneration;
+            for (auto &companion : st->companions)
+                if (companion) companion->Reset();
+        }
         return 1;
     }
     case PGEVT_CONNDESTROY: {
@@ -37,7 +46,9 @@ int EventProc(PGEventId id, void *info, void * /*passThrough*/) {
     case PGEVT_RESULTCREATE: {
         auto *evt = static_cast<PGEventResultCreate *>(info);
         ConnState *st = InstanceOf(evt->conn);
-        if (st == nullptr || !st->pendingOut) return 1;
+        if (st == nullptr) return 1;
+        if (StartsTransaction(PQcmdStatus(evt->result))) ++st->txGeneration;
+        if (!st->pendingOut) return 1;
         // The first result after the call was sent is the call's.
         std::shared_ptr<const OutShape> shape = std::move(st->pendingOut);
         st->pendingOut.reset();
@@ -280,6 +291,25 @@ int PQextPipelineEnd(PGconn *conn) {
     st->pipeline = Pipeline::Off;
     st->groupSyncs = 0;
     return ok ? 1 : 0;
+}
+
+unsigned long long PQextTransactionGeneration(PGconn *conn) {
+    ConnState *st = State(conn);
+    return st != nullptr ? st->txGeneration : 0;
+}
+
+PQextCompanion *PQextCompanionOf(PGconn *conn, PQextCompanionKind kind, PQextCompanion *(*make)()) {
+    if (kind < 0 || kind >= PQEXT_COMPANION_KINDS || make == nullptr) return nullptr;
+    ConnState *st = State(conn);
+    if (st == nullptr) return nullptr;
+    if (!st->companions[kind]) st->companions[kind].reset(make());
+    return st->companions[kind].get();
+}
+
+PQextCompanion *PQextExistingCompanion(PGconn *conn, PQextCompanionKind kind) {
+    if (kind < 0 || kind >= PQEXT_COMPANION_KINDS) return nullptr;
+    ConnState *st = ExistingState(conn);
+    return st != nullptr ? st->companions[kind].get() : nullptr;
 }
 
 void PQextForget(PGconn *conn) {

@@ -86,6 +86,9 @@ struct ConnState {
     std::shared_ptr<const OutShape> pendingOut;  // set between a call's send and its result
     std::deque<PGresult *> outResults;
 
+    unsigned long long txGeneration = 1;
+    std::unique_ptr<PQextCompanion> companions[PQEXT_COMPANION_KINDS];
+
     ~ConnState();
     void Clear();
 };
