@@ -16,6 +16,7 @@
 #include "diag/trace.h"
 #include "env/env.h"
 #include "stmt/bind_define.h"
+#include "types/bind_converters.h"
 #include "types/conversion_tables.h"
 #include "types/type_catalogue.h"
 
@@ -39,12 +40,29 @@ bool Utf16(const OCIError *errhp) {
     return env != nullptr && env->utf16;
 }
 
+// A NUMBER whose parameter the server types by its place: its text.
+int NumberAsText(const OCIBind *b, OCIError *errhp, const void *value, sb4 size, sb2 *indicator, char **out,
+                 ub4 *length, ub1 *format) {
+    *out = nullptr;
+    *length = 0;
+    *format = 0;
+    if (value == nullptr) {
+        if (indicator != nullptr) *indicator = -1;
+        return 0;
+    }
+    if (indicator != nullptr && *indicator == -1) return 0;
+    return b->dty == SQLT_VNU ? ConvertSQLT_VNUToTEXTOID(errhp, value, size, indicator, out, length, format)
+                              : ConvertSQLT_NUMToTEXTOID(errhp, value, size, indicator, out, length, format);
+}
+
 // One value of the application, converted for the server into the bind.
 sword ConvertIn(OCIBind *b, OCIError *errhp, const void *value, sb4 size, sb2 *indicator) {
     char *out = nullptr;
     ub4 length = 0;
     ub1 format = 0;
-    if (OCI2PQType(errhp, b->dty, value, size, indicator, b->paramType, &out, &length, &format) != 0) {
+    const int rc = b->numberAsText ? NumberAsText(b, errhp, value, size, indicator, &out, &length, &format)
+                                   : OCI2PQType(errhp, b->dty, value, size, indicator, b->paramType, &out, &length, &format);
+    if (rc != 0) {
         o2pFree(out);
         return OCI_ERROR;
     }

@@ -505,6 +505,10 @@ sword OpenQuery(OCIServer *server, OCIStmt *stmt, OCIError *errhp, ub4 iters, ub
     if (!reuse) {
         if (!CommandOk(prepared)) {
             PQextForgetStatement(conn, newName);
+            if (RetypeNumberBinds(server, stmt, prepared.result)) {
+                ocitrace(TRACE_CURSORS, "startSelect", "preparing %s again with number binds as text\n", stmt->sqlText);
+                return OpenQuery(server, stmt, errhp, iters, rowoff, describeOnly);
+            }
             FailOnServer(server, errhp, prepared.result);
             return OCI_ERROR;
         }

@@ -21,6 +21,7 @@
 #include "diag/entry.h"
 #include "diag/errors.h"
 #include "diag/trace.h"
+#include "env/compat.h"
 #include "env/env.h"
 #include "stmt/bind_define.h"
 #include "stmt/execute.h"
@@ -183,6 +184,11 @@ sword PrepareOnServer(OCIServer *server, OCIStmt *stmt, OCIError *errhp) {
     TakeNotice(errhp);
     if (res == nullptr || PQresultStatus(res) != PGRES_COMMAND_OK) {
         PQextForgetStatement(conn, name);
+        if (!stmt->callable && RetypeNumberBinds(server, stmt, res)) {
+            PQclear(res);
+            ocitrace(TRACE_PREPARE, "OCIStmtExecute", "preparing again with number binds as text\n");
+            return PrepareOnServer(server, stmt, errhp);
+        }
         FailOnServer(server, errhp, res);
         PQclear(res);
         return OCI_ERROR;
@@ -320,6 +326,35 @@ sword Execute(OCISvcCtx *svchp, OCIStmt *stmt, OCIError *errhp, ub4 iters, ub4 r
 }
 
 }  // namespace
+
+bool RetypeNumberBinds(OCIServer *server, OCIStmt *stmt, const PGresult *failure) {
+    const char *sqlstate = failure != nullptr ? PQresultErrorField(failure, PG_DIAG_SQLSTATE) : nullptr;
+    if (!OracleCompatOf(stmt) || stmt->numbersAsText || sqlstate == nullptr || std::strcmp(sqlstate, "42883") != 0) return false;
+    bool numbers = false;
+    foreach_cell(cell, stmt->paramBinds) {
+        const auto *b = static_cast<const OCIBind *>(cell->ptr);
+        numbers = numbers || (b != nullptr && b->paramType == NUMERICOID && (b->dty == SQLT_VNU || b->dty == SQLT_NUM));
+    }
+    PGconn *conn = server->conn;
+    if (!numbers || conn == nullptr || PQextDrain(conn) != 1) return false;
+    switch (PQtransactionStatus(conn)) {
+    case PQTRANS_IDLE:
+        break;
+    case PQTRANS_INERROR:
+        if (!SavepointArmed(conn)) return false;
+        RollbackFailedStatement(server);
+        if (PQtransactionStatus(conn) != PQTRANS_INTRANS) return false;
+        break;
+    default:
+        return false;
+    }
+    stmt->numbersAsText = 1;
+    foreach_cell(cell, stmt->binds) {
+        auto *b = static_cast<OCIBind *>(cell->ptr);
+        if (b->paramType == NUMERICOID && (b->dty == SQLT_VNU || b->dty == SQLT_NUM)) b->numberAsText = 1;
+    }
+    return true;
+}
 
 // Text binds are declared to the server without a type, so that the server
 // reads the text as whatever its place needs: a string bound into a date,

@@ -112,3 +112,12 @@ void FailOnServer(OCIServer *server, OCIError *errhp, const PGresult *result);
 // text types) without a type, so that the server types them by their place;
 // where the place gives no type (":p IS NULL") the declared type stays.
 void LetServerTypeTextParameters(const char *sql, Oid *types, ub4 count);
+
+// After a preparation the server refused because no function or operator
+// takes numeric where a number is bound (substr(:s, :p) wants an integer):
+// the statement's number binds are switched to text, which the server reads
+// as whatever their places need, as Oracle converts a NUMBER bind. True when
+// the caller should prepare again: something was switched and nothing of
+// the transaction is lost by going on (no block was open, or the statement's
+// savepoint undid the failure). Tried once per prepared text.
+bool RetypeNumberBinds(OCIServer *server, OCIStmt *stmt, const PGresult *failure);

@@ -14,6 +14,7 @@
 
 #include "env/memory.h"
 #include "stmt/stmt_handles.h"
+#include "types/convert.h"
 
 namespace {
 
@@ -324,7 +325,9 @@ List *ReplacePlaceholders(List *binds, const char *stmt, size_t length, char **p
     List *paramBinds = nullptr;
     try {
         for (ub4 i = 0; i < k; ++i) {
-            types.p[i] = matched.p[i]->paramType;
+            // A number sent as text is declared as text: undeclared where
+            // its place gives it a type.
+            types.p[i] = matched.p[i]->numberAsText ? TEXTOID : matched.p[i]->paramType;
             dirs.p[i] = matched.p[i]->direction;
             paramBinds = lappend(paramBinds, matched.p[i]);
         }

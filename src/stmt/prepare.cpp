@@ -204,6 +204,7 @@ sword DiscardStatementText(OCIStmt *stmt, OCIError *errhp) {
     stmt->returnBind = nullptr;
     stmt->isFunction = 0;
     stmt->modesKnown = 0;
+    stmt->numbersAsText = 0;
     stmt->hasOutParams = 0;
     FreeField(&stmt->callText);
     FreeField(&stmt->returnName);

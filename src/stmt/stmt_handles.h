@@ -92,6 +92,10 @@ struct OCIStmt : OCIHandle {
     // The last execution's whole result came with its first batch: the next
     // one runs the prepared statement directly instead of through a cursor.
     ub1 smallResult;
+    // The server refused the numbers bound as numeric where their places
+    // want another type: number binds travel as text the server reads by
+    // their places (set by the retried preparation, kept for rebinding).
+    ub1 numbersAsText;
     List *memCache;        // texts handed out by attribute calls
     // Server description of the prepared text (PQdescribePrepared), kept for
     // the parameter types the bind conversions declare.
@@ -119,6 +123,7 @@ struct OCIBind : OCIHandle {
     ub1 pgBorrowed;       // pgValue is not ours to free: it lies in pgInline or
                           // in the application's own buffer
     char pgInline[8];     // a fixed-width value converted without an allocation
+    ub1 numberAsText;     // a NUMBER sent as its text, typed by the server
     sb2 *indp;
     ub2 *alenp;
     ub2 *rcodep;

@@ -2,6 +2,7 @@
 // server's binary send formats.
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "types/bind_converters.h"
@@ -157,6 +158,37 @@ int ConvertSQLT_NUMToNUMERICOID(OCIError *errhp, const void *value, sb4 size, co
     if (ConvertNUMBERToNumeric(static_cast<const ub1 *>(value), kNumberSize, &var) != 0)
         return Fail(out, outLength, outFormat);
     return SendNumeric(var, out, outLength, outFormat);
+}
+
+namespace {
+// A number as its plain decimal text (the record is released here).
+int SendNumberText(NumericVar *var, char **out, ub4 *outLength, ub1 *outFormat) {
+    char *text = ConvertNumericToString(var);
+    free_var(var);
+    if (text == nullptr) return Fail(out, outLength, outFormat);
+    const int rc = EmitText(text, std::strlen(text), out, outLength, outFormat);
+    std::free(text);
+    return rc;
+}
+}  // namespace
+
+int ConvertSQLT_NUMToTEXTOID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,
+                             char **out, ub4 *outLength, ub1 *outFormat) {
+    if (value == nullptr || size < static_cast<sb4>(kNumberSize)) return Fail(out, outLength, outFormat);
+    NumericVar *var = nullptr;
+    if (ConvertNUMBERToNumeric(static_cast<const ub1 *>(value), kNumberSize, &var) != 0)
+        return Fail(out, outLength, outFormat);
+    return SendNumberText(var, out, outLength, outFormat);
+}
+
+int ConvertSQLT_VNUToTEXTOID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,
+                             char **out, ub4 *outLength, ub1 *outFormat) {
+    const auto *number = static_cast<const ub1 *>(value);
+    if (number == nullptr || size < 1 || size > static_cast<sb4>(kVarnumSize) || number[0] + 1 > size)
+        return Fail(out, outLength, outFormat);
+    NumericVar *var = nullptr;
+    if (ConvertVARNUMBERToNumeric(number, &var) != 0) return Fail(out, outLength, outFormat);
+    return SendNumberText(var, out, outLength, outFormat);
 }
 
 int ConvertSQLT_VNUToNUMERICOID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,

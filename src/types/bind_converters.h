@@ -34,6 +34,10 @@ OCI_BIND_CONVERTER(ConvertSQLT_LVCToTEXTOID);
 OCI_BIND_CONVERTER(ConvertSQLT_VSTToTEXTOID);
 // Nul-terminated within the buffer (SQLT_STR, SQLT_AVC, SQLT_RSET).
 OCI_BIND_CONVERTER(ConvertSQLT_STRToTEXTOID);
+// Not in the bind table: a NUMBER (21-byte or VARNUM form) as its decimal
+// text, for a parameter the server types by its place.
+OCI_BIND_CONVERTER(ConvertSQLT_NUMToTEXTOID);
+OCI_BIND_CONVERTER(ConvertSQLT_VNUToTEXTOID);
 // A terminated string the STR-to-text conversion would copy unchanged: true
 // with *out = value and its length with the terminator.
 bool PassSQLT_STRAsText(OCIError *errhp, const void *value, sb4 size, const char **out, ub4 *outLength);

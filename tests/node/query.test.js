@@ -87,6 +87,15 @@ test('numbers bound where the server wants an integer', gap(FILE, 'integer param
   const r = await conn.execute('select substr(:s, :p) as tail, repeat(:s, :n) as twice',
     { s: 'hello', p: 2, n: 2 });
   assert.deepStrictEqual(r.rows, [['ello', 'hellohello']]);
+  // Inside a transaction the refused first try is undone alone: the work
+  // before it stays.
+  await conn.execute('create temporary table int_params_t (v int)');
+  await conn.execute('insert into int_params_t values (:v)', { v: 1 });
+  const head = await conn.execute('select left(:s, :n) as head', { s: 'hello', n: 3 });
+  assert.deepStrictEqual(head.rows, [['hel']]);
+  const kept = await conn.execute('select count(*) as n from int_params_t');
+  assert.deepStrictEqual(kept.rows, [[1]]);
+  await conn.rollback();
 }));
 
 test('long text values', gap(FILE, 'long text'), () => withConnection(async (conn) => {

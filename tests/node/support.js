@@ -24,8 +24,6 @@ function connect() {
 // reports them as TODO, so a case that starts passing shows up at once.
 // Keys are "<file> > <test name>".
 const knownGaps = {
-  'query > integer params': 'JS numbers (SQLT_VNU binds) reach the server typed numeric, so functions ' +
-    'with integer parameters (substr, repeat) fail with 42883 (error 904, invalid identifier)',
 };
 
 // Options of a test case: a time limit, so a hang fails the case instead of
