@@ -329,9 +329,11 @@ void DescribeAsOracle(OCIColumnParamHandle *col, Oid type, int typmod, bool wide
         SetPrecision(col, wide, 0, typmod >= 0 && typmod <= 6 ? static_cast<sb1>(typmod) : kDefaultFractionDigits);
         return;
     case BYTEAOID:
-        col->dataType = SQLT_BIN;
+        // bytea has no length: LONG RAW, fetched in pieces of any length,
+        // as unbounded text is a LONG (a RAW would cut values at 32767).
+        col->dataType = SQLT_LBI;
         col->binary = 1;
-        col->dataSize = kOracleMaxStringSize;
+        col->dataSize = 0;
         return;
     case VARCHAROID:
     case BPCHAROID:

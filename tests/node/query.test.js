@@ -103,3 +103,12 @@ test('long text values', gap(FILE, 'long text'), () => withConnection(async (con
   assert.strictEqual(r.rows[0][0], 'x'.repeat(5000));
   assert.strictEqual(r.rows[0][1], 'y'.repeat(40000));
 }));
+
+test('binary values of any length', gap(FILE, 'long binary'), () => withConnection(async (conn) => {
+  const r = await conn.execute(
+    "select decode('0102ff', 'hex') as small, decode(repeat('ab', 40000), 'hex') as big, " +
+    'cast(null as bytea) as nothing');
+  assert.deepStrictEqual(r.rows[0][0], Buffer.from([1, 2, 255]));
+  assert.deepStrictEqual(r.rows[0][1], Buffer.alloc(40000, 0xab));
+  assert.strictEqual(r.rows[0][2], null);
+}));

@@ -73,7 +73,7 @@ TEST_P(Describe, ReportsTypesOfTheMode) {
         {SQLT_NUM, 22, 0, -127},       {SQLT_NUM, 22, 5, 2},       {SQLT_BFLOAT, 4, 0, 0},
         {SQLT_BDOUBLE, 8, 0, 0},       {SQLT_CHR, 40, 0, 0},       {SQLT_AFC, 16, 0, 0},
         {SQLT_LNG, 0, 0, 0},           {SQLT_DAT, 7, 0, 0},        {SQLT_TIMESTAMP, 11, 0, 6},
-        {SQLT_TIMESTAMP_TZ, 13, 0, 6}, {SQLT_BIN, 32767, 0, 0},    {SQLT_NUM, 22, 1, 0},
+        {SQLT_TIMESTAMP_TZ, 13, 0, 6}, {SQLT_LBI, 0, 0, 0},        {SQLT_NUM, 22, 1, 0},
         {SQLT_CHR, 36, 0, 0},
     };
     for (size_t i = 0; i < 16; ++i) {
@@ -105,8 +105,8 @@ TEST_P(Describe, OracleTypesDefineAndFetchWithoutTruncation) {
             value = &stamps[i];
             size = sizeof(OCIDateTime *);
         } else {
-            // A LONG has no size: the application picks the buffer.
-            const ub2 bytes = d.type == SQLT_LNG ? 8000 : d.size;
+            // A LONG or LONG RAW has no size: the application picks the buffer.
+            const ub2 bytes = d.type == SQLT_LNG || d.type == SQLT_LBI ? 8000 : d.size;
             buffers[i].assign(bytes, '\0');
             value = buffers[i].data();
             size = bytes;
