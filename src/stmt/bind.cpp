@@ -193,6 +193,7 @@ void RecordBind(OCIStmt *stmt, OCIBind *bind, ub4 position, void *valuep, sb4 va
     }
     bind->paramType = GetParamType(stmt, static_cast<int>(position), dty, value_sz);
     bind->numberAsText = stmt->numbersAsText && bind->paramType == NUMERICOID && (dty == SQLT_VNU || dty == SQLT_NUM);
+    bind->inPlace = InPlaceRoute{};  // worked out again at the next execution
 }
 
 // Position (from 1) of the parameter the describe rewriter named like the

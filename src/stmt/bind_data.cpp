@@ -147,8 +147,10 @@ sword GatherFromBuffer(OCIBind *b, OCIError *errhp, ub4 i) {
     const char *direct = nullptr;
     ub4 directLength = 0;
     ub1 directFormat = 0;
-    if (OCI2PQTypeInPlace(errhp, b->dty, value, static_cast<sb4>(length), *indicator, b->paramType, b->pgInline,
-                          &direct, &directLength, &directFormat)) {
+    if (!b->inPlace.known || b->inPlace.code != b->dty || b->inPlace.oid != b->paramType)
+        ResolveInPlaceRoute(errhp, b->dty, b->paramType, &b->inPlace);
+    if (OCI2PQTypeInPlace(b->inPlace, value, static_cast<sb4>(length), *indicator, b->pgInline, &direct,
+                          &directLength, &directFormat)) {
         b->pgValue = const_cast<char *>(direct);
         b->pgLength = static_cast<sb4>(directLength);
         b->pgFormat = directFormat;

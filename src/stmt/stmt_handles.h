@@ -4,6 +4,7 @@
 #include <libpq-fe.h>
 
 #include "env/handles.h"
+#include "types/conversion_tables.h"
 
 struct OCISvcCtx;
 struct OCIServer;
@@ -123,6 +124,7 @@ struct OCIBind : OCIHandle {
     ub1 pgBorrowed;       // pgValue is not ours to free: it lies in pgInline or
                           // in the application's own buffer
     char pgInline[8];     // a fixed-width value converted without an allocation
+    InPlaceRoute inPlace; // how values of this type and parameter convert in place
     ub1 numberAsText;     // a NUMBER sent as its text, typed by the server
     sb2 *indp;
     ub2 *alenp;

@@ -111,15 +111,13 @@ int ConvertSQLT_VSTToTEXTOID(OCIError *errhp, const void *value, sb4 size, const
 
 // The string ends at its first terminator (a zero code unit); bytes after it
 // are the rest of the application's buffer, not part of the value.
-bool PassSQLT_STRAsText(OCIError *errhp, const void *value, sb4 size, const char **out, ub4 *outLength) {
+bool PassSQLT_STRAsText(bool varcharSemantics, const void *value, sb4 size, const char **out, ub4 *outLength) {
     const auto *bytes = static_cast<const char *>(value);
-    if (bytes == nullptr || size <= 0) return false;
-    const BindSettings settings = SettingsOf(errhp);
-    if (settings.transcoding || (settings.varcharSemantics && size < 2)) return false;
+    if (bytes == nullptr || size <= 0 || (varcharSemantics && size < 2)) return false;
     const long end = FindTerminator(bytes, static_cast<size_t>(size), 1);
     // No terminator (an error) and the empty string take the general way.
     if (end <= 0) return false;
-    if (settings.varcharSemantics && static_cast<size_t>(end) + 1 > kMaxOracleVarchar) return false;
+    if (varcharSemantics && static_cast<size_t>(end) + 1 > kMaxOracleVarchar) return false;
     *out = bytes;
     *outLength = static_cast<ub4>(end) + 1;
     return true;

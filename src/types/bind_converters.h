@@ -38,9 +38,10 @@ OCI_BIND_CONVERTER(ConvertSQLT_STRToTEXTOID);
 // text, for a parameter the server types by its place.
 OCI_BIND_CONVERTER(ConvertSQLT_NUMToTEXTOID);
 OCI_BIND_CONVERTER(ConvertSQLT_VNUToTEXTOID);
-// A terminated string the STR-to-text conversion would copy unchanged: true
-// with *out = value and its length with the terminator.
-bool PassSQLT_STRAsText(OCIError *errhp, const void *value, sb4 size, const char **out, ub4 *outLength);
+// A terminated string the STR-to-text conversion would copy unchanged (in
+// an environment that does not transcode, with Oracle's varchar rules or
+// not): true with *out = value and its length with the terminator.
+bool PassSQLT_STRAsText(bool varcharSemantics, const void *value, sb4 size, const char **out, ub4 *outLength);
 
 // ---- integers (format 1, big-endian) -----------------------------------------------------
 // SQLT_INT reads the value signed; SQLT_UIN (the UIN converters) unsigned.

@@ -419,23 +419,39 @@ int OCI2PQType(OCIError *errhp, ub4 code, const void *value, sb4 size, sb2 *indi
     return result;
 }
 
-int OCI2PQTypeInPlace(OCIError *errhp, ub4 code, const void *value, sb4 size, sb2 indicator, Oid oid, char *scratch,
-                      const char **out, ub4 *outLength, ub1 *outFormat) {
-    if (errhp == nullptr || value == nullptr || indicator < 0 || size <= 0 || ocitracing(TRACE_CONVERT)) return 0;
+void ResolveInPlaceRoute(OCIError *errhp, ub4 code, Oid oid, InPlaceRoute *route) {
+    *route = InPlaceRoute{};
+    route->code = code;
+    route->oid = oid;
+    route->known = true;
     const ub2 type = static_cast<ub2>(code & 0xFFFF);
-    if (type != SQLT_INT && type != SQLT_STR) return 0;
+    if (errhp == nullptr || (type != SQLT_INT && type != SQLT_STR)) return;
     const BindConverter converter = CachedBindConverter(type, oid);
     if (converter == ConvertSQLT_STRToTEXTOID) {
-        if (!PassSQLT_STRAsText(errhp, value, size, out, outLength)) return 0;
+        const bindconv::BindSettings settings = bindconv::SettingsOf(errhp);
+        if (settings.transcoding) return;
+        route->kind = 2;
+        route->varcharSemantics = settings.varcharSemantics;
+        return;
+    }
+    route->width = converter == ConvertSQLT_INTToINT4OID   ? 4
+                   : converter == ConvertSQLT_INTToINT8OID ? 8
+                   : converter == ConvertSQLT_INTToINT2OID ? 2
+                                                           : 0;
+    if (route->width != 0) route->kind = 1;
+}
+
+int OCI2PQTypeInPlace(const InPlaceRoute &route, const void *value, sb4 size, sb2 indicator, char *scratch,
+                      const char **out, ub4 *outLength, ub1 *outFormat) {
+    if (route.kind == 0 || value == nullptr || indicator < 0 || size <= 0 || ocitracing(TRACE_CONVERT)) return 0;
+    if (route.kind == 2) {
+        if (!PassSQLT_STRAsText(route.varcharSemantics, value, size, out, outLength)) return 0;
         *outFormat = 0;
         return 1;
     }
     // An integer of the parameter's own width, in network order.
-    const sb4 width = converter == ConvertSQLT_INTToINT4OID   ? 4
-                      : converter == ConvertSQLT_INTToINT8OID ? 8
-                      : converter == ConvertSQLT_INTToINT2OID ? 2
-                                                              : 0;
-    if (width == 0 || size != width) return 0;
+    const sb4 width = route.width;
+    if (size != width) return 0;
     uint64_t v = 0;
     if (width == 2) {
         int16_t x = 0;

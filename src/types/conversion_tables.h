@@ -69,10 +69,21 @@ int OCI2PQType(OCIError *errhp, ub4 code, const void *value, sb4 size, sb2 *indi
                char **out, ub4 *outLength, ub1 *outFormat);
 // The same conversion without an allocation, for the commonest pairs: an
 // integer of the parameter's width (into `scratch`, 8 bytes) and terminated
-// text that needs no transcoding (left where it lies in `value`). Returns 1
-// with *out pointing into scratch or value, or 0 when OCI2PQType must do it
-// (other pairs, NULL, anything that warns or fails, tracing on).
-int OCI2PQTypeInPlace(OCIError *errhp, ub4 code, const void *value, sb4 size, sb2 indicator, Oid oid, char *scratch,
+// text that needs no transcoding (left where it lies in `value`). The route
+// for a pair is worked out once (ResolveInPlaceRoute, for the environment of
+// errhp) and kept by the caller. OCI2PQTypeInPlace returns 1 with *out
+// pointing into scratch or value, or 0 when OCI2PQType must do it (other
+// pairs, NULL, anything that warns or fails, tracing on).
+struct InPlaceRoute {
+    ub4 code = 0;
+    Oid oid = 0;
+    bool known = false;
+    ub1 kind = 0;   // 0 the general way, 1 an integer of `width` bytes, 2 terminated text
+    ub1 width = 0;
+    bool varcharSemantics = false;
+};
+void ResolveInPlaceRoute(OCIError *errhp, ub4 code, Oid oid, InPlaceRoute *route);
+int OCI2PQTypeInPlace(const InPlaceRoute &route, const void *value, sb4 size, sb2 indicator, char *scratch,
                       const char **out, ub4 *outLength, ub1 *outFormat);
 
 // The result converter for (oid, code): unknown reads as text, the raw

@@ -21,7 +21,9 @@ ConnState *InstanceOf(const PGconn *conn) {
 }
 
 bool StartsTransaction(const char *status) {
-    return status != nullptr && (std::strncmp(status, "BEGIN", 5) == 0 || std::strncmp(status, "START TRANSACTION", 17) == 0);
+    if (status == nullptr) return false;
+    if (status[0] == 'B') return std::strncmp(status, "BEGIN", 5) == 0;
+    return status[0] == 'S' && std::strncmp(status, "START TRANSACTION", 17) == 0;
 }
 
 int EventProc(PGEventId id, void *info, void * /*passThrough*/) {
