@@ -117,6 +117,20 @@ void LookupArgumentModes(PGconn *conn, OCIStmt *stmt, ub4 *dirs, ub4 count) {
     PQclear(res);
 }
 
+// The argument modes of the routine the client layer chose for a callable
+// block (of several of one name, the one the binds fit) replace those read
+// by name alone.
+void TakeChosenModes(PGconn *conn, OCIStmt *stmt, const char *name) {
+    std::vector<int> modes(stmt->paramCount);
+    if (PQextCallModes(conn, name, static_cast<int>(stmt->paramCount), modes.data()) != 1) return;
+    stmt->hasOutParams = 0;
+    for (ub4 k = 0; k < stmt->paramCount; ++k) {
+        stmt->paramModes[k] = static_cast<ub4>(modes[k]);
+        if (modes[k] != 1) stmt->hasOutParams = 1;
+    }
+    stmt->modesKnown = 1;
+}
+
 // Prepares a non-query under a new "stmt_" name.
 sword PrepareOnServer(OCIServer *server, OCIStmt *stmt, OCIError *errhp) {
     PGconn *conn = server->conn;
@@ -194,6 +208,7 @@ sword PrepareOnServer(OCIServer *server, OCIStmt *stmt, OCIError *errhp) {
         return OCI_ERROR;
     }
     PQclear(res);
+    if (stmt->callable && count > 0) TakeChosenModes(conn, stmt, name);
     ocitrace(TRACE_PREPARE, "OCIStmtExecute", "prepared %s for(%s)\n", name, text);
     o2pFree(stmt->preparedName);
     stmt->preparedName = name;

@@ -59,7 +59,10 @@
 // * OUT parameters. PQprepareOut takes a callable text CALL name(args) (as
 //   the callable-block parser writes it, placeholders already numbered),
 //   looks the routine up in pg_proc with bound parameters (name and schema
-//   are never pasted into SQL) and prepares, with the routine's own name
+//   are never pasted into SQL; of several routines of that name, the one
+//   whose arguments take the call's count, then whose argument types fit the
+//   parameter types best; PQextCallModes tells its argument modes) and
+//   prepares, with the routine's own name
 //   quoted: CALL schema.name(args) for a procedure (OUT arguments are passed,
 //   as PostgreSQL 14 and later require, and always as NULL), SELECT
 //   schema.name(args) for a function without OUT arguments, and SELECT * FROM
@@ -108,6 +111,11 @@ PQEXT_API int PQsendQueryPreparedOut(PGconn *conn, const char *stmtName, int nPa
 // The next out result (row 0, one column per parameter), or null when none
 // is left. One is made for every successful call with parameters.
 PQEXT_API PGresult *PQgetOutResult(PGconn *conn);
+// The modes of the arguments the parameters of a statement prepared with
+// PQprepareOut stand for, in the routine it chose (by the parameters' count
+// and types): 1 IN, 2 OUT, 3 IN OUT per parameter. 1 when the statement is a
+// routine call the module prepared with `nParams` parameters, else 0.
+PQEXT_API int PQextCallModes(PGconn *conn, const char *stmtName, int nParams, int *modes);
 
 // DECLAREs the cursor `portalName` over the statement's text with the bound
 // values. 1 when sent; then one command-complete result and no other. The

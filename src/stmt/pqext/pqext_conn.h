@@ -33,6 +33,7 @@ struct Statement {
     bool mapped = false;           // callable: caller values go through `params`
     std::vector<ServerParam> params;
     std::shared_ptr<const OutShape> out;  // callable statements only
+    std::vector<int> modes;        // callable: per caller parameter 1 IN, 2 OUT, 3 IN OUT
 };
 
 // A cursor under read-ahead.

@@ -4,6 +4,7 @@
 // parameter.
 #include <strings.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -137,6 +138,7 @@ int DirectParam(const std::string &arg) {
 struct Argument {
     Oid type = 0;
     char mode = 'i';  // i, o, b (IN OUT), v (VARIADIC), t (TABLE column)
+    char category = 0;  // the server's type category (pg_type.typcategory)
     std::string name;
 };
 
@@ -166,11 +168,13 @@ struct Routine {
 // (after it, in path order); name and schema travel as parameters.
 const char *const kLookupSql =
     "SELECT p.oid, n.nspname, p.proname, p.prokind, p.pronargdefaults, a.ord, a.typ, "
-    "       COALESCE(p.proargmodes[a.ord], 'i'), COALESCE(p.proargnames[a.ord], '') "
+    "       COALESCE(p.proargmodes[a.ord], 'i'), COALESCE(p.proargnames[a.ord], ''), "
+    "       COALESCE(t.typcategory, 'X') "
     "FROM pg_catalog.pg_proc p "
     "JOIN pg_catalog.pg_namespace n ON n.oid = p.pronamespace "
     "LEFT JOIN LATERAL pg_catalog.unnest(COALESCE(p.proallargtypes, p.proargtypes::pg_catalog.oid[])) "
     "     WITH ORDINALITY AS a(typ, ord) ON true "
+    "LEFT JOIN pg_catalog.pg_type t ON t.oid = a.typ "
     "WHERE p.proname = $1 AND p.prokind IN ('f', 'p') "
     "  AND (n.nspname = $2 OR n.nspname = ANY (pg_catalog.current_schemas(true))) "
     "ORDER BY COALESCE(n.nspname = $2, false) DESC, "
@@ -188,9 +192,51 @@ Fit FitOf(const Routine &r, size_t nCall) {
     return Fit::None;
 }
 
-// Reads the candidates and picks the first whose arguments fit the call.
-// Returns the lookup's result when it failed (the caller's to release).
-PGresult *FindRoutine(PGconn *conn, const CallText &call, Routine &chosen, Fit &fit, bool &found) {
+// The server's category of the types binds declare (pg_type.typcategory),
+// 0 for the others.
+char CategoryOf(Oid type) {
+    switch (type) {
+    case 20: case 21: case 23: case 700: case 701: case 1700: return 'N';
+    case 18: case 19: case 25: case 705: case 1042: case 1043: return 'S';
+    case 1082: case 1083: case 1114: case 1184: case 1266: return 'D';
+    case 1186: return 'T';
+    case 16: return 'B';
+    case 17: return 'U';
+    default: return 0;
+    }
+}
+
+// The routine argument call argument j stands for.
+size_t ArgumentPosition(const Routine &r, Fit fit, size_t j, size_t &nextInput) {
+    if (fit != Fit::InputsOnly) return j;
+    while (nextInput < r.args.size() && !r.IsInput(nextInput)) ++nextInput;
+    return nextInput++;
+}
+
+// How well the types of the parameters passed directly fit the routine's
+// arguments: 2 per identical type, 1 per type of the same category.
+int TypeFit(const Routine &r, Fit fit, const CallText &call, int nParams, const Oid *paramTypes) {
+    if (paramTypes == nullptr) return 0;
+    int score = 0;
+    size_t nextInput = 0;
+    for (size_t j = 0; j < call.args.size(); ++j) {
+        const size_t pos = ArgumentPosition(r, fit, j, nextInput);
+        const int k = DirectParam(call.args[j]);
+        if (pos >= r.args.size() || k < 1 || k > nParams || paramTypes[k - 1] == 0) continue;
+        const Oid type = paramTypes[k - 1];
+        if (r.args[pos].type == type) score += 2;
+        else if (CategoryOf(type) != 0 && CategoryOf(type) == r.args[pos].category) score += 1;
+    }
+    return score;
+}
+
+// Reads the candidates and picks one whose arguments fit the call: among
+// those that take every argument (else those that take the inputs), the one
+// whose argument types fit the bound types best, the first on the search
+// path among equals. Returns the lookup's result when it failed (the
+// caller's to release).
+PGresult *FindRoutine(PGconn *conn, const CallText &call, int nParams, const Oid *paramTypes, Routine &chosen,
+                      Fit &fit, bool &found) {
     found = false;
     const std::string &name = call.name.back();
     const char *values[2] = {name.c_str(), call.name.size() > 1 ? call.name[call.name.size() - 2].c_str() : nullptr};
@@ -215,19 +261,23 @@ PGresult *FindRoutine(PGconn *conn, const CallText &call, Routine &chosen, Fit &
         arg.type = static_cast<Oid>(std::strtoul(PQgetvalue(res, row, 6), nullptr, 10));
         arg.mode = PQgetvalue(res, row, 7)[0];
         arg.name = PQgetvalue(res, row, 8);
+        arg.category = PQgetvalue(res, row, 9)[0];
         candidates.back().args.push_back(std::move(arg));
     }
     PQclear(res);
 
     for (Fit wanted : {Fit::AllArguments, Fit::InputsOnly}) {
+        int best = -1;
         for (const Routine &r : candidates) {
-            if (FitOf(r, call.args.size()) == wanted) {
-                chosen = r;
-                fit = wanted;
-                found = true;
-                return nullptr;
-            }
+            if (FitOf(r, call.args.size()) != wanted) continue;
+            const int score = TypeFit(r, wanted, call, nParams, paramTypes);
+            if (score <= best) continue;
+            best = score;
+            chosen = r;
+            fit = wanted;
+            found = true;
         }
+        if (found) return nullptr;
     }
     return nullptr;  // no fit: the server will say why when the text is prepared
 }
@@ -296,17 +346,15 @@ std::shared_ptr<Statement> CallStatement(PGconn *conn, const CallText &call, con
     std::map<int, int> numbering;
     std::string list;
     size_t nextInput = 0;
+    stmt->modes.assign(static_cast<size_t>(nParams), 1);
     for (size_t j = 0; j < call.args.size(); ++j) {
-        size_t pos = j;
-        if (fit == Fit::InputsOnly) {
-            while (nextInput < r.args.size() && !r.IsInput(nextInput)) ++nextInput;
-            pos = nextInput++;
-        }
+        const size_t pos = ArgumentPosition(r, fit, j, nextInput);
         const Argument &arg = r.args[pos];
         const int k = DirectParam(call.args[j]);
         const bool inParams = k >= 1 && k <= nParams;
         if (inParams) {
             const size_t idx = static_cast<size_t>(k - 1);
+            stmt->modes[idx] = arg.mode == 'b' ? 3 : arg.mode == 'o' || arg.mode == 't' ? 2 : 1;
             if (!arg.name.empty()) shape->names[idx] = arg.name;
             if (outColumn[pos] >= 0) shape->column[idx] = outColumn[pos];
             if (shape->types[idx] == 0) shape->types[idx] = arg.type;
@@ -350,7 +398,7 @@ std::shared_ptr<Statement> StatementFor(PGconn *conn, const char *query, int nPa
         Routine routine;
         Fit fit = Fit::None;
         bool found = false;
-        *failed = FindRoutine(conn, call, routine, fit, found);
+        *failed = FindRoutine(conn, call, nParams, paramTypes, routine, fit, found);
         if (*failed != nullptr) return nullptr;
         if (found) return CallStatement(conn, call, routine, fit, nParams, paramTypes);
     }
@@ -468,6 +516,17 @@ int PQsendQueryPreparedOut(PGconn *conn, const char *stmtName, int nParams, cons
         st->pendingOut = stmt.out;
         return 1;
     });
+}
+
+int PQextCallModes(PGconn *conn, const char *stmtName, int nParams, int *modes) {
+    ConnState *st = ExistingState(conn);
+    if (st == nullptr || stmtName == nullptr || modes == nullptr || nParams < 0) return 0;
+    const auto found = st->statements.find(stmtName);
+    if (found == st->statements.end() || !found->second || !found->second->mapped ||
+        found->second->modes.size() != static_cast<size_t>(nParams))
+        return 0;
+    std::copy(found->second->modes.begin(), found->second->modes.end(), modes);
+    return 1;
 }
 
 PGresult *PQgetOutResult(PGconn *conn) {

@@ -318,6 +318,28 @@ TEST_F(Executors, EveryRowOfALargeArrayCarriesItsOwnValues) {
     }
 }
 
+// Routines of one name told apart by their arguments: the call goes to the
+// one whose arguments the binds fit, and its OUT arguments come back.
+TEST_F(Executors, OverloadedRoutinesFollowTheBinds) {
+    Committed("drop procedure if exists exec_ov(int); drop procedure if exists exec_ov(int, int);"
+              "drop procedure if exists exec_ov(text, text);"
+              "create procedure exec_ov(a int) language plpgsql as $$ begin null; end $$;"
+              "create procedure exec_ov(a int, inout b int) language plpgsql as $$ begin b := a * 2; end $$;"
+              "create procedure exec_ov(a text, inout b text) language plpgsql as $$ begin b := a || a; end $$;");
+    sb4 a = 21, b = -1;
+    Prepare("BEGIN exec_ov(:a, :b); END;");
+    Bind(":a", &a, sizeof a, SQLT_INT);
+    Bind(":b", &b, sizeof b, SQLT_INT);
+    ASSERT_EQ(Execute(1), OCI_SUCCESS) << Message();
+    EXPECT_EQ(b, 42);
+    char word[8] = "ab", doubled[16] = "";
+    Prepare("BEGIN exec_ov(:a, :b); END;");
+    Bind(":a", word, sizeof word, SQLT_STR);
+    Bind(":b", doubled, sizeof doubled, SQLT_STR);
+    ASSERT_EQ(Execute(1), OCI_SUCCESS) << Message();
+    EXPECT_STREQ(doubled, "abab");
+}
+
 TEST_F(Executors, NonBlockingExecutionsReportOnlyWhatTheyRead) {
     NonBlocking();
     for (int i = 0; i < 200; ++i) ids[i] = i, vals[i] = 1;
