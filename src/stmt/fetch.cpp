@@ -275,8 +275,11 @@ sword CancelCursor(OCIStmt *stmt, OCIError *errhp) {
     // itself succeeds.
     if (!stmt->isRefCursor) CloseServerCursor(cursor, errhp);
     cursor->state = CURSOR_CLOSED;
+    // The rows go; the columns stay described (OCIParamGet) until the next
+    // execution.
+    PGresult *columns = stmt->result != nullptr ? PQcopyResult(stmt->result, PG_COPYRES_ATTRS) : nullptr;
     PQclear(stmt->result);
-    stmt->result = nullptr;
+    stmt->result = columns;
     stmt->currentRow = 0;
     if (ocitracing(TRACE_CURSORS) && server->conn != nullptr) {
         debugLogCursors(server->conn, "nrows = 0, after");

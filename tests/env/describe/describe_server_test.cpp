@@ -160,6 +160,25 @@ TEST_F(Describe, SelectListColumnsAfterExecutionAndDescribeOnly) {
     EXPECT_EQ(Attr<ub2>(v, OCI_ATTR_DATA_SIZE), 20);
     EXPECT_EQ(Attr<ub1>(v, OCI_ATTR_IS_NULL), 0);
 
+    // The columns stay described once the rows are all fetched, and after
+    // the cursor is cancelled, until the next execution.
+    for (const ub4 cancelAfter : {0u, 1u}) {
+        ASSERT_EQ(Execute(query, 0), OCI_SUCCESS) << Message();
+        char value[64];
+        OCIDefine *def = nullptr;
+        ASSERT_EQ(OCIDefineByPos(stmt, &def, err, 1, value, sizeof value, SQLT_STR, nullptr, nullptr, nullptr,
+                                 OCI_DEFAULT),
+                  OCI_SUCCESS);
+        if (cancelAfter != 0) {
+            ASSERT_EQ(OCIStmtFetch2(stmt, err, 1, OCI_FETCH_NEXT, 0, OCI_DEFAULT), OCI_SUCCESS) << Message();
+            ASSERT_EQ(OCIStmtFetch2(stmt, err, 0, OCI_FETCH_NEXT, 0, OCI_DEFAULT), OCI_SUCCESS) << Message();
+        } else {
+            while (OCIStmtFetch2(stmt, err, 1, OCI_FETCH_NEXT, 0, OCI_DEFAULT) == OCI_SUCCESS) {
+            }
+        }
+        EXPECT_EQ(Name(Param(stmt, OCI_HTYPE_STMT, 6)), "computed") << cancelAfter;
+    }
+
     // A descriptor outlives its statement; its texts move to the environment.
     ASSERT_EQ(OCIHandleFree(stmt, OCI_HTYPE_STMT), OCI_SUCCESS);
     stmt = nullptr;
