@@ -231,9 +231,9 @@ int TypeFit(const Routine &r, Fit fit, const CallText &call, int nParams, const 
 }
 
 // Reads the candidates and picks one whose arguments fit the call: among
-// those that take every argument (else those that take the inputs), the one
-// whose argument types fit the bound types best, the first on the search
-// path among equals. Returns the lookup's result when it failed (the
+// those that take every argument (else those that take the inputs), one of
+// the schema the call names if any, the one whose argument types fit the
+// bound types best, the first on the search path among equals. Returns the lookup's result when it failed (the
 // caller's to release).
 PGresult *FindRoutine(PGconn *conn, const CallText &call, int nParams, const Oid *paramTypes, Routine &chosen,
                       Fit &fit, bool &found) {
@@ -266,11 +266,14 @@ PGresult *FindRoutine(PGconn *conn, const CallText &call, int nParams, const Oid
     }
     PQclear(res);
 
+    // A routine of the schema the call names goes before any other.
+    const char *qualifier = values[1];
+    auto named = [&](const Routine &r) { return qualifier != nullptr && r.schema == qualifier; };
     for (Fit wanted : {Fit::AllArguments, Fit::InputsOnly}) {
         int best = -1;
         for (const Routine &r : candidates) {
             if (FitOf(r, call.args.size()) != wanted) continue;
-            const int score = TypeFit(r, wanted, call, nParams, paramTypes);
+            const int score = TypeFit(r, wanted, call, nParams, paramTypes) + (named(r) ? 1000 : 0);
             if (score <= best) continue;
             best = score;
             chosen = r;
