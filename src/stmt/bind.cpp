@@ -192,7 +192,7 @@ void RecordBind(OCIStmt *stmt, OCIBind *bind, ub4 position, void *valuep, sb4 va
         SetBuffers(bind, valuep, indp, alenp, rcodep, maxarr_len, curelep);
     }
     bind->paramType = GetParamType(stmt, static_cast<int>(position), dty, value_sz);
-    bind->numberAsText = stmt->numbersAsText && bind->paramType == NUMERICOID && (dty == SQLT_VNU || dty == SQLT_NUM);
+    bind->numberAsText = stmt->numbersAsText && NumberBoundAsNumeric(bind);
     bind->inPlace = InPlaceRoute{};  // worked out again at the next execution
 }
 

@@ -213,6 +213,10 @@ ub4 getOracleDataTypeSize(ub4 dty, ub4 length, bool utf16) {
     return size > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<ub4>(size);
 }
 
+bool NumberBoundAsNumeric(const OCIBind *b) {
+    return b->paramType == NUMERICOID && (b->dty == SQLT_VNU || b->dty == SQLT_NUM);
+}
+
 void DropBindValue(OCIBind *b) {
     if (!b->pgBorrowed) o2pFree(b->pgValue);
     b->pgValue = nullptr;

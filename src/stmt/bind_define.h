@@ -129,6 +129,8 @@ sword GetOCIBindData(OCIStmt *stmt, OCIError *errhp, ub4 iteration);
 void release_binds_pgdata(List *binds);
 // Forgets the bind's converted value (freed when it was allocated for it).
 void DropBindValue(OCIBind *b);
+// A NUMBER bind (21-byte or VARNUM form) declared to the server as numeric.
+bool NumberBoundAsNumeric(const OCIBind *b);
 
 // Returns a callable statement's OUT values and function result of
 // `iteration` into the binds or their output callbacks.

@@ -348,7 +348,7 @@ bool RetypeNumberBinds(OCIServer *server, OCIStmt *stmt, const PGresult *failure
     bool numbers = false;
     foreach_cell(cell, stmt->paramBinds) {
         const auto *b = static_cast<const OCIBind *>(cell->ptr);
-        numbers = numbers || (b != nullptr && b->paramType == NUMERICOID && (b->dty == SQLT_VNU || b->dty == SQLT_NUM));
+        numbers = numbers || (b != nullptr && NumberBoundAsNumeric(b));
     }
     PGconn *conn = server->conn;
     if (!numbers || conn == nullptr || PQextDrain(conn) != 1) return false;
@@ -366,7 +366,7 @@ bool RetypeNumberBinds(OCIServer *server, OCIStmt *stmt, const PGresult *failure
     stmt->numbersAsText = 1;
     foreach_cell(cell, stmt->binds) {
         auto *b = static_cast<OCIBind *>(cell->ptr);
-        if (b->paramType == NUMERICOID && (b->dty == SQLT_VNU || b->dty == SQLT_NUM)) b->numberAsText = 1;
+        if (NumberBoundAsNumeric(b)) b->numberAsText = 1;
     }
     return true;
 }

@@ -153,10 +153,10 @@ public:
 private:
     static constexpr size_t kBlockBytes = 8192;
 
-    // A copy of a small value in the rows' own blocks.
+    // A copy of a small value (at most a block) in the rows' own blocks.
     char *Keep(const char *bytes, size_t length) {
+        if (length > kBlockBytes) return nullptr;
         if (blocks_.empty() || used_ + length > kBlockBytes) {
-            if (!blocks_.empty() && used_ == 0) return nullptr;  // larger than a block: never asked for
             auto *block = new (std::nothrow) char[kBlockBytes];
             if (block == nullptr) return nullptr;
             try {

@@ -39,6 +39,17 @@ bool ReadInteger(const void *value, sb4 size, bool isSigned, uint64_t *out) {
     }
 }
 
+}  // namespace
+
+bool PackInteger(const void *value, sb4 size, bool isSigned, size_t width, unsigned char *dest) {
+    uint64_t v = 0;
+    if (!ReadInteger(value, size, isSigned, &v)) return false;
+    StoreBigEndian(dest, v, width);
+    return true;
+}
+
+namespace {
+
 // Application integers come in 1, 2, 4 or 8 bytes; any other size cannot be
 // read as a number and is refused rather than sent as 0.
 constexpr sb4 kErrIllegalConversion = 1460;
@@ -47,10 +58,9 @@ constexpr sb4 kErrIllegalConversion = 1460;
 int SendInteger(OCIError *errhp, const void *value, sb4 size, bool isSigned, size_t width, char **out,
                 ub4 *outLength, ub1 *outFormat) {
     if (value == nullptr || size < 1) return EmitNull(out, outLength, outFormat, 1);
-    uint64_t v = 0;
-    if (!ReadInteger(value, size, isSigned, &v)) return FailWith(errhp, kErrIllegalConversion, out, outLength, outFormat);
     unsigned char bytes[8];
-    StoreBigEndian(bytes, v, width);
+    if (!PackInteger(value, size, isSigned, width, bytes))
+        return FailWith(errhp, kErrIllegalConversion, out, outLength, outFormat);
     return EmitBinary(bytes, width, out, outLength, outFormat);
 }
 
@@ -151,16 +161,25 @@ int ConvertSQLT_FLTToFLOAT8OID(OCIError *errhp, const void *value, sb4 size, con
     return SendFloatBits(bits, 8, out, outLength, outFormat);
 }
 
-int ConvertSQLT_NUMToNUMERICOID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,
-                                char **out, ub4 *outLength, ub1 *outFormat) {
-    if (value == nullptr || size < static_cast<sb4>(kNumberSize)) return Fail(out, outLength, outFormat);
+namespace {
+// The application's NUMBER (21 bytes) or VARNUM as a new numeric record;
+// null when the bytes are not one.
+NumericVar *ReadNUMBER(const void *value, sb4 size) {
     NumericVar *var = nullptr;
-    if (ConvertNUMBERToNumeric(static_cast<const ub1 *>(value), kNumberSize, &var) != 0)
-        return Fail(out, outLength, outFormat);
-    return SendNumeric(var, out, outLength, outFormat);
+    if (value == nullptr || size < static_cast<sb4>(kNumberSize) ||
+        ConvertNUMBERToNumeric(static_cast<const ub1 *>(value), kNumberSize, &var) != 0)
+        return nullptr;
+    return var;
 }
 
-namespace {
+NumericVar *ReadVARNUM(const void *value, sb4 size) {
+    const auto *number = static_cast<const ub1 *>(value);
+    // The count byte must describe bytes inside the declared size.
+    if (number == nullptr || size < 1 || size > static_cast<sb4>(kVarnumSize) || number[0] + 1 > size) return nullptr;
+    NumericVar *var = nullptr;
+    return ConvertVARNUMBERToNumeric(number, &var) == 0 ? var : nullptr;
+}
+
 // A number as its plain decimal text (the record is released here).
 int SendNumberText(NumericVar *var, char **out, ub4 *outLength, ub1 *outFormat) {
     char *text = ConvertNumericToString(var);
@@ -172,32 +191,26 @@ int SendNumberText(NumericVar *var, char **out, ub4 *outLength, ub1 *outFormat) 
 }
 }  // namespace
 
+int ConvertSQLT_NUMToNUMERICOID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,
+                                char **out, ub4 *outLength, ub1 *outFormat) {
+    NumericVar *var = ReadNUMBER(value, size);
+    return var != nullptr ? SendNumeric(var, out, outLength, outFormat) : Fail(out, outLength, outFormat);
+}
+
 int ConvertSQLT_NUMToTEXTOID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,
                              char **out, ub4 *outLength, ub1 *outFormat) {
-    if (value == nullptr || size < static_cast<sb4>(kNumberSize)) return Fail(out, outLength, outFormat);
-    NumericVar *var = nullptr;
-    if (ConvertNUMBERToNumeric(static_cast<const ub1 *>(value), kNumberSize, &var) != 0)
-        return Fail(out, outLength, outFormat);
-    return SendNumberText(var, out, outLength, outFormat);
+    NumericVar *var = ReadNUMBER(value, size);
+    return var != nullptr ? SendNumberText(var, out, outLength, outFormat) : Fail(out, outLength, outFormat);
 }
 
 int ConvertSQLT_VNUToTEXTOID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,
                              char **out, ub4 *outLength, ub1 *outFormat) {
-    const auto *number = static_cast<const ub1 *>(value);
-    if (number == nullptr || size < 1 || size > static_cast<sb4>(kVarnumSize) || number[0] + 1 > size)
-        return Fail(out, outLength, outFormat);
-    NumericVar *var = nullptr;
-    if (ConvertVARNUMBERToNumeric(number, &var) != 0) return Fail(out, outLength, outFormat);
-    return SendNumberText(var, out, outLength, outFormat);
+    NumericVar *var = ReadVARNUM(value, size);
+    return var != nullptr ? SendNumberText(var, out, outLength, outFormat) : Fail(out, outLength, outFormat);
 }
 
 int ConvertSQLT_VNUToNUMERICOID(OCIError *errhp, const void *value, sb4 size, const sb2 *indicator,
                                 char **out, ub4 *outLength, ub1 *outFormat) {
-    const auto *number = static_cast<const ub1 *>(value);
-    // The count byte must describe bytes inside the declared size.
-    if (number == nullptr || size < 1 || size > static_cast<sb4>(kVarnumSize) || number[0] + 1 > size)
-        return Fail(out, outLength, outFormat);
-    NumericVar *var = nullptr;
-    if (ConvertVARNUMBERToNumeric(number, &var) != 0) return Fail(out, outLength, outFormat);
-    return SendNumeric(var, out, outLength, outFormat);
+    NumericVar *var = ReadVARNUM(value, size);
+    return var != nullptr ? SendNumeric(var, out, outLength, outFormat) : Fail(out, outLength, outFormat);
 }

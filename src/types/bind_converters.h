@@ -42,6 +42,9 @@ OCI_BIND_CONVERTER(ConvertSQLT_VNUToTEXTOID);
 // an environment that does not transcode, with Oracle's varchar rules or
 // not): true with *out = value and its length with the terminator.
 bool PassSQLT_STRAsText(bool varcharSemantics, const void *value, sb4 size, const char **out, ub4 *outLength);
+// The application's integer of 1, 2, 4 or 8 bytes (signed or not) as its low
+// `width` bytes, big-endian, into dest; false for any other size.
+bool PackInteger(const void *value, sb4 size, bool isSigned, size_t width, unsigned char *dest);
 
 // ---- integers (format 1, big-endian) -----------------------------------------------------
 // SQLT_INT reads the value signed; SQLT_UIN (the UIN converters) unsigned.

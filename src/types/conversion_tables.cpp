@@ -451,20 +451,8 @@ int OCI2PQTypeInPlace(const InPlaceRoute &route, const void *value, sb4 size, sb
     }
     // An integer of the parameter's own width, in network order.
     const sb4 width = route.width;
-    if (size != width) return 0;
-    uint64_t v = 0;
-    if (width == 2) {
-        int16_t x = 0;
-        std::memcpy(&x, value, sizeof x);
-        v = static_cast<uint64_t>(static_cast<int64_t>(x));
-    } else if (width == 4) {
-        int32_t x = 0;
-        std::memcpy(&x, value, sizeof x);
-        v = static_cast<uint64_t>(static_cast<int64_t>(x));
-    } else {
-        std::memcpy(&v, value, sizeof v);
-    }
-    for (sb4 k = 0; k < width; ++k) scratch[k] = static_cast<char>(v >> (8 * (width - 1 - k)));
+    if (size != width || !PackInteger(value, size, true, route.width, reinterpret_cast<unsigned char *>(scratch)))
+        return 0;
     *out = scratch;
     *outLength = static_cast<ub4>(width);
     *outFormat = 1;
